@@ -1,0 +1,108 @@
+#pragma once
+
+// The file system as the engine sees it. Plain C++: paths are UTF-16 (QString wraps them without
+// conversion). The POSIX implementation maps them to byte strings through a codec that keeps every
+// name exactly (UTF-8, with each byte of an invalid sequence carried as a lone surrogate
+// U+DC80..U+DCFF). A Win32 implementation can be put beside it behind the same header.
+//
+// Every function that fails records the error (code and text) for the calling thread, read back with
+// lastError(), as GetLastError does.
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+using Path = std::u16string;
+using PathView = std::u16string_view;
+
+inline constexpr char16_t kPathDelimiter = u'/';
+
+// The attribute word. On POSIX it is synthesised: directory, read-only when the owner may not write,
+// hidden for names beginning with ".", archive for regular files; the permission bits (mode & 07777)
+// ride in the high 16 bits so two words are equal exactly when kind, hidden-ness and permissions are.
+inline constexpr uint32_t kAttrReadOnly = 0x1;
+inline constexpr uint32_t kAttrHidden = 0x2;
+inline constexpr uint32_t kAttrSystem = 0x4;
+inline constexpr uint32_t kAttrDirectory = 0x10;
+inline constexpr uint32_t kAttrArchive = 0x20;
+inline constexpr uint32_t kAttrNormal = 0x80;
+inline constexpr uint32_t kAttrCompressed = 0x800;
+inline constexpr uint32_t kAttrEncrypted = 0x4000;
+
+enum class EntryKind : uint8_t {
+    File,          // a regular file, or a link to one
+    Directory,     // a directory, or (when links are followed) a link to one
+    DirectoryLink, // a link to a directory, reported as such when links are not followed
+    Other,         // FIFO, socket, device, dangling link: never read, never copied
+};
+
+struct FileTime
+{
+    int64_t seconds = 0;     // since 1970-01-01 UTC
+    int32_t nanoseconds = 0;
+};
+
+struct DirEntry
+{
+    Path name;
+    EntryKind kind = EntryKind::Other;
+    uint32_t attributes = 0;
+    FileTime modified;
+    uint64_t size = 0;
+    uint64_t device = 0; // identity of the entry (of its target when a link was followed)
+    uint64_t inode = 0;
+};
+
+struct Error
+{
+    int code = 0;
+    std::u16string text; // the system's message, trailing blanks and dots removed, no parentheses
+};
+
+// The calling thread's last recorded error.
+Error lastError();
+void setLastError(int code);
+
+// Encodes a path for the system call and back, exactly.
+std::string toNative(PathView path);
+Path fromNative(std::string_view bytes);
+
+// Lists the entries of a directory ("." and ".." are not reported). followLinks decides whether a
+// link to a directory is reported as Directory (with the target's identity) or as DirectoryLink.
+// The callback returns false to end the listing early. Returns false when the directory cannot be
+// opened (the error is recorded).
+bool enumerateDirectory(PathView directory, bool followLinks,
+                        const std::function<bool(const DirEntry&)>& onEntry);
+
+// Kind, attributes and time of one path; false (error recorded) when it does not exist.
+bool statPath(PathView path, bool followLinks, DirEntry& out);
+
+bool isExistingDirectory(PathView path, bool followLinks);
+// Applies the permission bits carried by an attribute word.
+bool setAttributes(PathView path, uint32_t attributes);
+// Gives the owner write permission when it lacks it.
+bool makeWritable(PathView path);
+// Creates a directory and any missing parents; true when it exists afterwards.
+bool createDirectories(PathView path);
+bool deleteFile(PathView path);
+// Removes one empty directory.
+bool removeDirectory(PathView path);
+// Removes a directory with everything below it, never following links (a link is removed itself).
+bool removeDirectoryTree(PathView path);
+
+enum class CopyResult { Copied, Failed, Stopped };
+// Copies content, permission bits and modification time into a temporary file beside the
+// destination, then renames it over the destination: a failed or stopped copy leaves any previous
+// destination untouched and no partial file behind. stopFlag (may be null) is tested between chunks.
+CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag);
+
+// The date-time of the system's files: days since 1899-12-30 in local time, to the millisecond.
+double toLocalDateTime(const FileTime& time);
+
+Path currentDirectory();
+
+} // namespace platform

@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Helpers shared by the test programs.
+namespace testsupport {
+
+// Writes raw bytes to a file, creating or truncating it; returns false on failure.
+bool writeBytes(const QString& path, const QByteArray& bytes);
+
+// Reads a whole file as raw bytes; an empty array when it cannot be read.
+QByteArray readBytes(const QString& path);
+
+// The text as it is stored in the system's files: UTF-16 LE with the byte order mark.
+QByteArray utf16leWithBom(const QString& text);
+
+} // namespace testsupport
