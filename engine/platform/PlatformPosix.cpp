@@ -1,0 +1,585 @@
+// The POSIX implementation of the platform layer.
+
+#include "engine/platform/PathCodec.h"
+#include "engine/platform/Platform.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <memory>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+thread_local Error t_lastError;
+
+// Records errno as the thread's last error and returns false, so failures read "return fail();".
+bool fail()
+{
+    setLastError(errno);
+    return false;
+}
+
+bool fail(int code)
+{
+    setLastError(code);
+    return false;
+}
+
+// Closes a descriptor on every path out, keeping errno as the failure left it.
+class FdGuard
+{
+public:
+    explicit FdGuard(int fd = -1) : m_fd(fd) { }
+    ~FdGuard() { reset(); }
+    FdGuard(const FdGuard&) = delete;
+    FdGuard& operator=(const FdGuard&) = delete;
+    int get() const { return m_fd; }
+    int release()
+    {
+        const int fd = m_fd;
+        m_fd = -1;
+        return fd;
+    }
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0) {
+            const int saved = errno;
+            ::close(m_fd);
+            errno = saved;
+        }
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+struct DirCloser
+{
+    void operator()(DIR* d) const
+    {
+        const int saved = errno;
+        ::closedir(d);
+        errno = saved;
+    }
+};
+using DirPtr = std::unique_ptr<DIR, DirCloser>;
+
+bool encode(PathView path, std::string& out)
+{
+    if (!codec::encodeStrict(path, out))
+        return fail();
+    if (out.empty())
+        return fail(ENOENT);
+    return true;
+}
+
+uint32_t attributeWord(const struct stat& st, bool hidden)
+{
+    uint32_t word = uint32_t(st.st_mode & 07777) << 16;
+    if (S_ISDIR(st.st_mode))
+        word |= kAttrDirectory;
+    else if (S_ISREG(st.st_mode))
+        word |= kAttrArchive;
+    if (!(st.st_mode & S_IWUSR))
+        word |= kAttrReadOnly;
+    if (hidden)
+        word |= kAttrHidden;
+    return word;
+}
+
+void fillFromStat(const struct stat& st, bool hidden, DirEntry& out)
+{
+    out.attributes = attributeWord(st, hidden);
+    out.modified.seconds = st.st_mtim.tv_sec;
+    out.modified.nanoseconds = int32_t(st.st_mtim.tv_nsec);
+    out.size = S_ISREG(st.st_mode) ? uint64_t(st.st_size) : 0;
+    out.device = uint64_t(st.st_dev);
+    out.inode = uint64_t(st.st_ino);
+}
+
+// Classifies an entry whose own (not followed) status is `own`. A link is resolved with `followed`
+// (which stat-ing the target filled, or failed to: dangling). Returns the kind.
+void classify(const struct stat& own, const struct stat* target, bool followLinks, bool hidden,
+              DirEntry& out)
+{
+    if (!S_ISLNK(own.st_mode)) {
+        fillFromStat(own, hidden, out);
+        out.kind = S_ISDIR(own.st_mode) ? EntryKind::Directory
+                   : S_ISREG(own.st_mode) ? EntryKind::File
+                                          : EntryKind::Other;
+        return;
+    }
+    if (!target) { // dangling
+        fillFromStat(own, hidden, out);
+        out.attributes &= ~kAttrArchive;
+        out.kind = EntryKind::Other;
+        return;
+    }
+    fillFromStat(*target, hidden, out);
+    if (S_ISDIR(target->st_mode)) {
+        if (followLinks) {
+            out.kind = EntryKind::Directory;
+        } else {
+            // The link is an entry of its own: its identity, not its target's, so that nothing
+            // that walks the tree mistakes it for the directory it points to.
+            out.kind = EntryKind::DirectoryLink;
+            out.device = uint64_t(own.st_dev);
+            out.inode = uint64_t(own.st_ino);
+        }
+    } else if (S_ISREG(target->st_mode)) {
+        out.kind = EntryKind::File;
+    } else {
+        out.kind = EntryKind::Other;
+    }
+}
+
+bool isHiddenName(std::string_view name)
+{
+    return !name.empty() && name.front() == '.';
+}
+
+std::string_view lastComponent(std::string_view path)
+{
+    while (path.size() > 1 && path.back() == '/')
+        path.remove_suffix(1);
+    const auto slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
+}
+
+void trimErrorText(std::u16string& text)
+{
+    while (!text.empty() && (text.back() <= u' ' || text.back() == u'.'))
+        text.pop_back();
+}
+
+// Days from 1970-01-01 to the given civil date (proleptic Gregorian).
+int64_t daysFromCivil(int64_t y, unsigned m, unsigned d)
+{
+    y -= m <= 2;
+    const int64_t era = (y >= 0 ? y : y - 399) / 400;
+    const unsigned yoe = unsigned(y - era * 400);
+    const unsigned doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const unsigned doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + int64_t(doe) - 719468;
+}
+
+bool removeTreeAt(int parentFd, const char* name);
+
+// Empties the open directory dirFd, never following a link.
+bool removeContents(int dirFd)
+{
+    const int fd = ::dup(dirFd);
+    if (fd < 0)
+        return fail();
+    DirPtr dir(::fdopendir(fd));
+    if (!dir) {
+        ::close(fd);
+        return fail();
+    }
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(dir.get());
+        if (!e) {
+            if (errno != 0)
+                return fail();
+            break;
+        }
+        const char* n = e->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        bool isDir = e->d_type == DT_DIR;
+        if (e->d_type == DT_UNKNOWN) {
+            struct stat st;
+            if (::fstatat(dirFd, n, &st, AT_SYMLINK_NOFOLLOW) != 0)
+                return fail();
+            isDir = S_ISDIR(st.st_mode);
+        }
+        if (isDir) {
+            if (!removeTreeAt(dirFd, n))
+                return false;
+        } else if (::unlinkat(dirFd, n, 0) != 0) {
+            return fail();
+        }
+    }
+    return true;
+}
+
+bool removeTreeAt(int parentFd, const char* name)
+{
+    FdGuard fd(::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    if (fd.get() < 0 && errno == EACCES) {
+        // A directory without owner permissions cannot be listed; it is being removed anyway.
+        ::fchmodat(parentFd, name, S_IRWXU, 0);
+        fd.reset(::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    }
+    if (fd.get() < 0) {
+        if (errno == ENOTDIR || errno == ELOOP) // became a link or a file meanwhile: remove it itself
+            return ::unlinkat(parentFd, name, 0) == 0 || fail();
+        return fail();
+    }
+    struct stat st;
+    if (::fstat(fd.get(), &st) == 0 && (st.st_mode & S_IRWXU) != S_IRWXU)
+        ::fchmod(fd.get(), st.st_mode | S_IRWXU);
+    if (!removeContents(fd.get()))
+        return false;
+    fd.reset();
+    return ::unlinkat(parentFd, name, AT_REMOVEDIR) == 0 || fail();
+}
+
+constexpr size_t kCopyChunk = 8u << 20;     // copy_file_range per call: a stop ends within one
+constexpr size_t kCopyBuffer = 1u << 20;    // read/write fallback buffer
+
+enum class ChunkCopy { Done, Failed, Stopped };
+
+ChunkCopy copyContent(int in, int out, const std::atomic<bool>* stopFlag)
+{
+    auto stopped = [stopFlag] { return stopFlag && stopFlag->load(std::memory_order_relaxed); };
+    bool useCopyRange = true;
+    bool copiedAny = false;
+    for (;;) {
+        if (stopped())
+            return ChunkCopy::Stopped;
+        if (!useCopyRange)
+            break;
+        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyChunk, 0);
+        if (n > 0) {
+            copiedAny = true;
+            continue;
+        }
+        if (n == 0)
+            return ChunkCopy::Done;
+        if (errno == EINTR)
+            continue;
+        // Not offered between these file systems: fall back to plain reads and writes. After part of
+        // the file went through, positions of both descriptors have moved together, so the fallback
+        // continues exactly where copy_file_range stopped.
+        if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL || errno == EBADF
+            || errno == ETXTBSY || (!copiedAny && errno == EPERM)) {
+            useCopyRange = false;
+            break;
+        }
+        return ChunkCopy::Failed;
+    }
+    std::unique_ptr<char[]> buffer(new char[kCopyBuffer]);
+    for (;;) {
+        if (stopped())
+            return ChunkCopy::Stopped;
+        ssize_t n = ::read(in, buffer.get(), kCopyBuffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return ChunkCopy::Failed;
+        }
+        if (n == 0)
+            return ChunkCopy::Done;
+        const char* p = buffer.get();
+        while (n > 0) {
+            const ssize_t w = ::write(out, p, size_t(n));
+            if (w < 0) {
+                if (errno == EINTR)
+                    continue;
+                return ChunkCopy::Failed;
+            }
+            p += w;
+            n -= w;
+        }
+    }
+}
+
+} // namespace
+
+Error lastError()
+{
+    return t_lastError;
+}
+
+void setLastError(int code)
+{
+    t_lastError.code = code;
+    char buffer[256];
+    // GNU strerror_r returns the text, which need not be in the buffer.
+    const char* text = ::strerror_r(code, buffer, sizeof buffer);
+    t_lastError.text.clear();
+    codec::appendDecoded(text ? std::string_view(text) : std::string_view(), t_lastError.text);
+    trimErrorText(t_lastError.text);
+}
+
+bool enumerateDirectory(PathView directory, bool followLinks,
+                        const std::function<bool(const DirEntry&)>& onEntry)
+{
+    std::string native;
+    if (!encode(directory, native))
+        return false;
+    const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return fail();
+    DirPtr dir(::fdopendir(fd));
+    if (!dir) {
+        ::close(fd);
+        return fail();
+    }
+    DirEntry entry;         // reused: the name keeps its capacity from entry to entry
+    entry.name.reserve(256);
+    struct stat own;
+    struct stat target;
+    for (;;) {
+        errno = 0;
+        const dirent* e = ::readdir(dir.get());
+        if (!e) {
+            if (errno != 0)
+                return fail();
+            return true;
+        }
+        const char* n = e->d_name;
+        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+            continue;
+        if (::fstatat(fd, n, &own, AT_SYMLINK_NOFOLLOW) != 0)
+            continue; // removed between listing and status: it is no longer there
+        const struct stat* resolved = nullptr;
+        if (S_ISLNK(own.st_mode) && ::fstatat(fd, n, &target, 0) == 0)
+            resolved = &target;
+        const std::string_view name(n);
+        entry.name.clear();
+        codec::appendDecoded(name, entry.name);
+        classify(own, resolved, followLinks, isHiddenName(name), entry);
+        if (!onEntry(entry))
+            return true;
+    }
+}
+
+bool statPath(PathView path, bool followLinks, DirEntry& out)
+{
+    std::string native;
+    if (!encode(path, native))
+        return false;
+    struct stat own;
+    if (::lstat(native.c_str(), &own) != 0)
+        return fail();
+    struct stat target;
+    const struct stat* resolved = nullptr;
+    if (S_ISLNK(own.st_mode) && ::stat(native.c_str(), &target) == 0)
+        resolved = &target;
+    const std::string_view name = lastComponent(native);
+    out.name.clear();
+    codec::appendDecoded(name, out.name);
+    classify(own, resolved, followLinks, isHiddenName(name) && name != "." && name != "..", out);
+    return true;
+}
+
+bool isExistingDirectory(PathView path, bool followLinks)
+{
+    std::string native;
+    if (!encode(path, native))
+        return false;
+    struct stat st;
+    const int rc = followLinks ? ::stat(native.c_str(), &st) : ::lstat(native.c_str(), &st);
+    if (rc != 0)
+        return fail();
+    if (!S_ISDIR(st.st_mode))
+        return fail(ENOTDIR);
+    return true;
+}
+
+bool setAttributes(PathView path, uint32_t attributes)
+{
+    std::string native;
+    if (!encode(path, native))
+        return false;
+    mode_t mode = mode_t((attributes >> 16) & 07777);
+    if (mode == 0) {
+        // A word without permission bits (one made by hand, such as "archive only") says only
+        // whether the owner may write: keep the rest of the mode.
+        struct stat st;
+        if (::stat(native.c_str(), &st) != 0)
+            return fail();
+        mode = st.st_mode & 07777;
+        if (attributes & kAttrReadOnly)
+            mode &= ~mode_t(S_IWUSR | S_IWGRP | S_IWOTH);
+        else
+            mode |= S_IWUSR;
+    }
+    return ::chmod(native.c_str(), mode) == 0 || fail();
+}
+
+bool makeWritable(PathView path)
+{
+    std::string native;
+    if (!encode(path, native))
+        return false;
+    struct stat st;
+    if (::lstat(native.c_str(), &st) != 0)
+        return fail();
+    // A link has no permissions of its own (replacing or removing it needs only the directory's),
+    // and changing its target would touch a file outside the tree.
+    if (S_ISLNK(st.st_mode) || (st.st_mode & S_IWUSR))
+        return true;
+    return ::chmod(native.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0 || fail();
+}
+
+bool createDirectories(PathView path)
+{
+    std::string native;
+    if (!encode(path, native))
+        return false;
+    while (native.size() > 1 && native.back() == '/')
+        native.pop_back();
+    struct stat st;
+    if (::stat(native.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode) || fail(ENOTDIR);
+    // Create each missing level from the first one that is missing.
+    std::size_t pos = native.front() == '/' ? 1 : 0;
+    for (;;) {
+        const std::size_t slash = native.find('/', pos);
+        const bool last = slash == std::string::npos;
+        const std::string part = last ? native : native.substr(0, slash);
+        if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0) {
+            const int err = errno;
+            if (err != EEXIST)
+                return fail(err);
+            if (::stat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+                return fail(ENOTDIR);
+        }
+        if (last)
+            return true;
+        pos = slash + 1;
+    }
+}
+
+bool deleteFile(PathView path)
+{
+    std::string native;
+    if (!encode(path, native))
+        return false;
+    return ::unlink(native.c_str()) == 0 || fail();
+}
+
+bool removeDirectory(PathView path)
+{
+    std::string native;
+    if (!encode(path, native))
+        return false;
+    return ::rmdir(native.c_str()) == 0 || fail();
+}
+
+bool removeDirectoryTree(PathView path)
+{
+    std::string native;
+    if (!encode(path, native))
+        return false;
+    while (native.size() > 1 && native.back() == '/')
+        native.pop_back();
+    struct stat st;
+    if (::lstat(native.c_str(), &st) != 0)
+        return fail();
+    if (!S_ISDIR(st.st_mode))
+        return ::unlink(native.c_str()) == 0 || fail(); // a link (or file) goes itself, never its target
+    return removeTreeAt(AT_FDCWD, native.c_str());
+}
+
+CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag)
+{
+    std::string src;
+    std::string dst;
+    if (!encode(source, src) || !encode(destination, dst))
+        return CopyResult::Failed;
+
+    FdGuard in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
+    if (in.get() < 0)
+        return fail(), CopyResult::Failed;
+    struct stat st;
+    if (::fstat(in.get(), &st) != 0)
+        return fail(), CopyResult::Failed;
+    if (!S_ISREG(st.st_mode))
+        return fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL), CopyResult::Failed;
+    ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
+
+    // The temporary file lives beside the destination so the final rename stays on one file system;
+    // its leading dot and fixed prefix tell a user whose it is.
+    const auto slash = dst.rfind('/');
+    std::string temp = slash == std::string::npos ? std::string() : dst.substr(0, slash + 1);
+    temp += ".tsumiki-XXXXXX";
+    FdGuard out(::mkostemp(temp.data(), O_CLOEXEC));
+    if (out.get() < 0)
+        return fail(), CopyResult::Failed;
+
+    auto discard = [&](int err) {
+        out.reset();
+        ::unlink(temp.c_str());
+        setLastError(err);
+    };
+
+    const ChunkCopy copied = copyContent(in.get(), out.get(), stopFlag);
+    if (copied == ChunkCopy::Stopped) {
+        discard(ECANCELED);
+        return CopyResult::Stopped;
+    }
+    if (copied == ChunkCopy::Failed) {
+        discard(errno);
+        return CopyResult::Failed;
+    }
+    const struct timespec times[2] = {st.st_atim, st.st_mtim};
+    if (::fchmod(out.get(), st.st_mode & 07777) != 0 || ::futimens(out.get(), times) != 0) {
+        discard(errno);
+        return CopyResult::Failed;
+    }
+    const int fd = out.release();
+    if (::close(fd) != 0) { // a delayed write error (full disk over NFS) shows here
+        const int err = errno;
+        ::unlink(temp.c_str());
+        setLastError(err);
+        return CopyResult::Failed;
+    }
+    if (stopFlag && stopFlag->load(std::memory_order_relaxed)) {
+        ::unlink(temp.c_str());
+        setLastError(ECANCELED);
+        return CopyResult::Stopped;
+    }
+    if (::rename(temp.c_str(), dst.c_str()) != 0) {
+        const int err = errno;
+        ::unlink(temp.c_str());
+        setLastError(err);
+        return CopyResult::Failed;
+    }
+    return CopyResult::Copied;
+}
+
+double toLocalDateTime(const FileTime& time)
+{
+    struct tm local;
+    const time_t seconds = time_t(time.seconds);
+    if (!::localtime_r(&seconds, &local))
+        return 0.0;
+    const int64_t day = daysFromCivil(int64_t(local.tm_year) + 1900, unsigned(local.tm_mon + 1),
+                                      unsigned(local.tm_mday))
+                        - daysFromCivil(1899, 12, 30);
+    const int64_t ms = (int64_t(local.tm_hour) * 3600 + local.tm_min * 60 + local.tm_sec) * 1000
+                       + time.nanoseconds / 1000000;
+    const double fraction = double(ms) / 86400000.0;
+    // Before the epoch day the whole part counts down while the time of day still counts up.
+    return day >= 0 ? double(day) + fraction : double(day) - fraction;
+}
+
+Path currentDirectory()
+{
+    std::string buffer(4096, '\0');
+    while (::getcwd(buffer.data(), buffer.size()) == nullptr) {
+        if (errno != ERANGE) {
+            fail();
+            return Path();
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    buffer.resize(std::strlen(buffer.c_str()));
+    return fromNative(buffer);
+}
+
+} // namespace platform
