@@ -53,7 +53,9 @@ struct DirEntry
     uint32_t attributes = 0;
     FileTime modified;
     uint64_t size = 0;
-    uint64_t device = 0; // identity of the entry (of its target when a link was followed)
+    // Identity of the entry: of its target when a link was followed; a DirectoryLink carries its own
+    // identity but its target's attributes and time.
+    uint64_t device = 0;
     uint64_t inode = 0;
 };
 
@@ -67,7 +69,9 @@ struct Error
 Error lastError();
 void setLastError(int code);
 
-// Encodes a path for the system call and back, exactly.
+// Encodes a path for the system call and back, exactly. A path holding U+0000 or a lone surrogate
+// outside U+DC80..U+DCFF has no exact byte form: every call below refuses it (EINVAL / EILSEQ);
+// toNative still gives a readable form for messages (see PathCodec.h).
 std::string toNative(PathView path);
 Path fromNative(std::string_view bytes);
 
@@ -82,10 +86,15 @@ bool enumerateDirectory(PathView directory, bool followLinks,
 bool statPath(PathView path, bool followLinks, DirEntry& out);
 
 bool isExistingDirectory(PathView path, bool followLinks);
-// Applies the permission bits carried by an attribute word.
+// Applies the permission bits carried by an attribute word (follows links). The read-only bit takes
+// the owner's write permission away; a word without permission bits (made by hand) only sets or
+// clears the owner's write permission according to its read-only bit.
 bool setAttributes(PathView path, uint32_t attributes);
 // Gives the owner write permission when it lacks it.
 bool makeWritable(PathView path);
+// Gives or takes the owner's write permission. Neither function changes a link or follows it: a link
+// has no permissions of its own, and its target may lie outside the tree.
+bool setOwnerWritable(PathView path, bool writable);
 // Creates a directory and any missing parents; true when it exists afterwards.
 bool createDirectories(PathView path);
 bool deleteFile(PathView path);

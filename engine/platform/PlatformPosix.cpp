@@ -395,6 +395,8 @@ bool setAttributes(PathView path, uint32_t attributes)
     if (!encode(path, native))
         return false;
     mode_t mode = mode_t((attributes >> 16) & 07777);
+    if (mode != 0 && (attributes & kAttrReadOnly))
+        mode &= ~mode_t(S_IWUSR); // the read-only bit wins over the carried bits
     if (mode == 0) {
         // A word without permission bits (one made by hand, such as "archive only") says only
         // whether the owner may write: keep the rest of the mode.
@@ -412,6 +414,11 @@ bool setAttributes(PathView path, uint32_t attributes)
 
 bool makeWritable(PathView path)
 {
+    return setOwnerWritable(path, true);
+}
+
+bool setOwnerWritable(PathView path, bool writable)
+{
     std::string native;
     if (!encode(path, native))
         return false;
@@ -420,9 +427,10 @@ bool makeWritable(PathView path)
         return fail();
     // A link has no permissions of its own (replacing or removing it needs only the directory's),
     // and changing its target would touch a file outside the tree.
-    if (S_ISLNK(st.st_mode) || (st.st_mode & S_IWUSR))
+    if (S_ISLNK(st.st_mode) || bool(st.st_mode & S_IWUSR) == writable)
         return true;
-    return ::chmod(native.c_str(), (st.st_mode & 07777) | S_IWUSR) == 0 || fail();
+    const mode_t mode = writable ? ((st.st_mode & 07777) | S_IWUSR) : ((st.st_mode & 07777) & ~mode_t(S_IWUSR));
+    return ::chmod(native.c_str(), mode) == 0 || fail();
 }
 
 bool createDirectories(PathView path)

@@ -1,0 +1,60 @@
+#pragma once
+
+// Path and file-system helpers of the backup engine. Paths are QString; they reach the file system
+// through the platform layer, which keeps every name exactly.
+
+#include <QString>
+
+#include <exception>
+#include <string>
+
+// Base of the engine's errors: a message meant for a log line or a message box.
+class ERsError : public std::exception
+{
+public:
+    explicit ERsError(const QString& message);
+    const QString& message() const { return m_message; }
+    const char* what() const noexcept override;
+
+private:
+    QString m_message;
+    std::string m_what; // UTF-8 copy for what()
+};
+
+// A file-system step failed. The system's error code and text are also the thread's last error,
+// so LastErrorText() right after the catch reports the reason.
+class ERsFileError : public ERsError
+{
+public:
+    ERsFileError(const QString& message, int code);
+    int code() const { return m_code; }
+
+private:
+    int m_code;
+};
+
+// The long-path form of an absolute Windows path: "\\server\share\x" becomes "\\?\UNC\server\share\x",
+// any other path "\\?\" + path, a bare name being first made absolute against the current directory.
+// Only paths handed to the Win32 file calls need it; POSIX has no such limit, so the POSIX engine
+// opens files by their plain path and keeps this as a string function.
+QString AddLongPathPrefix(const QString& path);
+
+// True when path names an existing directory (with followLinks, a link to one counts).
+bool IsExistingDirectory(const QString& path, bool followLinks);
+
+// Makes a file writable before it is overwritten or deleted: when the owner may not write it, the
+// owner gets write permission (a link is left as it is: replacing it needs no permission of its own).
+// Throws ERsFileError when the file cannot be read or changed, a missing file included.
+void MakeFileWritable(const QString& fileName);
+
+// Switches compression of a file or directory. A read-only path is made writable for the switch
+// and read-only again afterwards, whatever happened. Throws ERsFileError on failure.
+void SetCompressedAttribute(const QString& path, quint32 attributes, bool on);
+
+// Switches encryption of a file or directory, with the same read-only handling; never fails. POSIX
+// has no per-file encryption switch, so only the read-only handling remains.
+void SetEncryptedAttribute(const QString& path, quint32 attributes, bool on);
+
+// The calling thread's last system error as "(" + text + ")", for log lines. Call it on the thread
+// whose step failed, right after the failure.
+QString LastErrorText();
