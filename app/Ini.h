@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -14,8 +15,15 @@ class TIniFile
 {
 public:
     // Opens the image from fileName when the file exists (an unreadable or missing file gives an
-    // empty image).
+    // empty image; loadFailed() tells the two apart).
     explicit TIniFile(const QString& fileName);
+
+    // An empty image bound to fileName; the file is not read (for writers that replace the whole file).
+    static TIniFile createEmpty(const QString& fileName);
+
+    // Files larger than this are not read (they cannot be ours); the image stays empty and
+    // loadFailed() is true.
+    static constexpr qint64 MaxFileSize = 512LL * 1024 * 1024;
 
     // An image parsed from raw file bytes, not bound to a file (UpdateFile() then fails).
     static TIniFile fromBytes(const QByteArray& bytes);
@@ -46,6 +54,8 @@ public:
     // Rewrites the whole file; false with errorString() set when it cannot be written.
     bool UpdateFile();
     QString errorString() const { return m_error; }
+    // True when the file exists but could not be read (errorString() says why).
+    bool loadFailed() const { return m_loadFailed; }
 
     // Parses one integer by the rules above; ok is false when the text is not an integer.
     static int parseInteger(const QString& text, bool* ok);
@@ -61,14 +71,22 @@ private:
     {
         QString name;
         QList<Line> lines;
+        // Case-folded key -> position of its first line; keeps lookups linear-free on big files.
+        QHash<QString, qsizetype> keyIndex;
     };
 
     TIniFile() = default;
     void parse(const QByteArray& bytes);
+    void addLine(Section& section, Line line);
+    void rebuildSectionIndex();
     const Section* findSection(const QString& name) const;
     Section* findSection(const QString& name);
+    const Line* findLine(const QString& section, const QString& key) const;
 
     QString m_fileName;
     QList<Section> m_sections;
     QString m_error;
+    bool m_loadFailed = false;
+    // Case-folded section name -> position of its first section.
+    QHash<QString, qsizetype> m_sectionIndex;
 };
