@@ -1,0 +1,17 @@
+#include "engine/BackupIndexLists.h"
+
+void TBackupIndexLists::Clear()
+{
+    DirAttribIndexList.clear();
+    DirNewIndexList.clear();
+    DirDeleteIndexList.clear();
+    FileNewIndexList.clear();
+    FileOverwriteIndexList.clear();
+    FileDeleteIndexList.clear();
+}
+
+bool TBackupIndexLists::IsEmpty() const
+{
+    return DirAttribIndexList.isEmpty() && DirNewIndexList.isEmpty() && DirDeleteIndexList.isEmpty()
+           && FileNewIndexList.isEmpty() && FileOverwriteIndexList.isEmpty() && FileDeleteIndexList.isEmpty();
+}

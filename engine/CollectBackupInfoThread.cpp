@@ -1,0 +1,214 @@
+#include "engine/CollectBackupInfoThread.h"
+
+#include "app/Lang.h"
+#include "engine/RsFileUtils.h"
+#include "model/RsTaskList.h"
+
+#include <exception>
+
+TCollectBackupInfoThread::TCollectBackupInfoThread(TRsBackupList* srcList, TRsBackupList* dstList,
+                                                   TRsTaskList* list, int index, TBackupIndexLists* indexLists,
+                                                   QStringList* logList, const TBreakFunction& checkBreakFlag)
+    : FSrcList(srcList)
+    , FDstList(dstList)
+    , FList(list)
+    , FIndex(index)
+    , FIndexLists(indexLists)
+    , FLogList(logList)
+    , FCheckBreakFlag(checkBreakFlag)
+{
+    if (FList && FIndex >= 0 && FIndex < FList->Count()) {
+        m_mirroring = FList->Items(FIndex)->Mirroring;
+        m_verifying = FList->Items(FIndex)->Verifying;
+    }
+    SetLogList(FLogList);
+    start();
+}
+
+TCollectBackupInfoThread::~TCollectBackupInfoThread()
+{
+    StopThread();
+}
+
+bool TCollectBackupInfoThread::IsStopping() const
+{
+    return Terminated() || IsBreakRequested(FCheckBreakFlag);
+}
+
+void TCollectBackupInfoThread::Execute()
+{
+    using Phase = void (TCollectBackupInfoThread::*)();
+    static constexpr Phase kPhases[] = {
+        &TCollectBackupInfoThread::CollectInfoDirCopy,   &TCollectBackupInfoThread::CollectInfoDirDelete,
+        &TCollectBackupInfoThread::CollectInfoFileCopy,  &TCollectBackupInfoThread::CollectInfoFileDelete,
+        &TCollectBackupInfoThread::CollectInfoFileVerify,
+    };
+    for (const Phase phase : kPhases) {
+        if (IsStopping()) {
+            Terminate();
+            break;
+        }
+        (this->*phase)();
+    }
+    if (IsStopping())
+        Terminate();
+    Flush();
+    SignalDone({});
+}
+
+void TCollectBackupInfoThread::Append(Target target, qint32 index)
+{
+    m_pendingIndices.append({target, index});
+    if (target == Target::FileNew)
+        m_fileNew.append(index);
+    else if (target == Target::FileOverwrite)
+        m_fileOverwrite.append(index);
+}
+
+void TCollectBackupInfoThread::Flush()
+{
+    if (m_pendingIndices.isEmpty() && m_pendingDigests.isEmpty()) {
+        FlushLogLines();
+        return;
+    }
+    FlushLogLines([this] {
+        for (const auto& [target, index] : std::as_const(m_pendingIndices)) {
+            switch (target) {
+            case Target::DirAttrib: FIndexLists->DirAttribIndexList.append(index); break;
+            case Target::DirNew: FIndexLists->DirNewIndexList.append(index); break;
+            case Target::DirDelete: FIndexLists->DirDeleteIndexList.append(index); break;
+            case Target::FileNew: FIndexLists->FileNewIndexList.append(index); break;
+            case Target::FileOverwrite: FIndexLists->FileOverwriteIndexList.append(index); break;
+            case Target::FileDelete: FIndexLists->FileDeleteIndexList.append(index); break;
+            }
+        }
+        for (const auto& [index, digest] : std::as_const(m_pendingDigests))
+            FSrcList->Items(index).SetMD5(digest);
+    });
+    m_pendingIndices.clear();
+    m_pendingDigests.clear();
+}
+
+void TCollectBackupInfoThread::FlushIfDue()
+{
+    constexpr qsizetype kBatch = 4096;
+    if (m_pendingIndices.size() >= kBatch || m_pendingDigests.size() >= kBatch || FlushDue())
+        Flush();
+}
+
+bool TCollectBackupInfoThread::EndPhase(std::initializer_list<const QString*> labels)
+{
+    if (IsStopping()) {
+        Terminate();
+        Flush(); // the lists keep what was appended so far
+        return false;
+    }
+    for (const QString* label : labels)
+        AddLogLine(FormatLangText(MsgInfoCollectedItemInfo, *label), false);
+    Flush();
+    return true;
+}
+
+void TCollectBackupInfoThread::CollectInfoDirCopy()
+{
+    const TRsDirList& src = FSrcList->DirList;
+    const TRsDirList& dst = FDstList->DirList;
+    for (int i = 0; i < src.Count(); ++i) {
+        const int j = dst.IndexOf(src[i]);
+        if (j < 0)
+            Append(Target::DirNew, i);
+        else if (dst.Attribute(j) != src.Attribute(i)) // every bit counts
+            Append(Target::DirAttrib, i);
+        FlushIfDue();
+        if (IsStopping())
+            break;
+    }
+    EndPhase({&MsgDirAttrib, &MsgDirNew});
+}
+
+void TCollectBackupInfoThread::CollectInfoDirDelete()
+{
+    if (!m_mirroring)
+        return;
+    const TRsDirList& src = FSrcList->DirList;
+    const TRsDirList& dst = FDstList->DirList;
+    for (int j = 0; j < dst.Count(); ++j) {
+        if (src.IndexOf(dst[j]) < 0)
+            Append(Target::DirDelete, j);
+        FlushIfDue();
+        if (IsStopping())
+            break;
+    }
+    EndPhase({&MsgDirDelete});
+}
+
+void TCollectBackupInfoThread::CollectInfoFileCopy()
+{
+    for (int i = 0; i < FSrcList->Count(); ++i) {
+        const TRsBackupItem& s = FSrcList->Items(i);
+        const int j = FDstList->IndexOfRelativePath(s.RelativePath());
+        if (j < 0) {
+            Append(Target::FileNew, i);
+        } else {
+            const double dstTime = FDstList->Items(j).TimeStamp();
+            if (dstTime < s.TimeStamp() || (dstTime > s.TimeStamp() && m_mirroring))
+                Append(Target::FileOverwrite, i);
+        }
+        FlushIfDue();
+        if (IsStopping())
+            break;
+    }
+    EndPhase({&MsgFileNew, &MsgFileOverwrite});
+}
+
+void TCollectBackupInfoThread::CollectInfoFileDelete()
+{
+    if (!m_mirroring)
+        return;
+    for (int j = 0; j < FDstList->Count(); ++j) {
+        if (FSrcList->IndexOfRelativePath(FDstList->Items(j).RelativePath()) < 0)
+            Append(Target::FileDelete, j);
+        FlushIfDue();
+        if (IsStopping())
+            break;
+    }
+    EndPhase({&MsgFileDelete});
+}
+
+void TCollectBackupInfoThread::CollectInfoFileVerify()
+{
+    if (!m_verifying)
+        return;
+    // Both copy lists are final now; the worker's own copies of them are walked.
+    for (const QList<qint32>* indices : {&m_fileNew, &m_fileOverwrite}) {
+        for (const qint32 i : *indices) {
+            const QString fileName = FSrcList->Items(i).FileName();
+            TMD5Digest digest;
+            bool ok = true;
+            QString reason;
+            try {
+                digest = GetFileMD5(fileName, FCheckBreakFlag);
+            } catch (const std::exception&) {
+                ok = false;
+                reason = LastErrorText();
+            }
+            if (IsBreakRequested(FCheckBreakFlag)) {
+                // The digest of an interrupted read is not stored, and the phase ends without lines.
+                Terminate();
+                Flush();
+                return;
+            }
+            if (ok)
+                m_pendingDigests.append({i, digest});
+            else
+                AddLogLine(LogFileErrorMisc + u' ' + fileName + u' ' + reason, true);
+            FlushIfDue();
+            if (IsStopping()) {
+                Terminate();
+                Flush();
+                return;
+            }
+        }
+    }
+    EndPhase({&MsgFileVerify});
+}

@@ -1,0 +1,64 @@
+#pragma once
+
+#include "engine/BackupIndexLists.h"
+#include "engine/MD5.h"
+#include "engine/RsBackupList.h"
+
+#include <QList>
+#include <QPair>
+#include <QStringList>
+
+class TRsTaskList;
+
+// Compares the scanned source and destination trees of one task and decides what the execution
+// will do: it fills the six index lists and, for a verifying task, the digests of the source files
+// to be copied. It changes nothing on disk; a test collects exactly like a run.
+class TCollectBackupInfoThread final : public TRsThread
+{
+    Q_OBJECT
+
+public:
+    // Starts at once; not freed when it ends. The task's switches are read here, on the main thread.
+    // Collected lines go to the pane only (linesAdded); error lines also to logList.
+    TCollectBackupInfoThread(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index,
+                             TBackupIndexLists* indexLists, QStringList* logList,
+                             const TBreakFunction& checkBreakFlag);
+    ~TCollectBackupInfoThread() override;
+
+protected:
+    void Execute() override;
+
+private:
+    enum class Target { DirAttrib, DirNew, DirDelete, FileNew, FileOverwrite, FileDelete };
+
+    void CollectInfoDirCopy();
+    void CollectInfoDirDelete();
+    void CollectInfoFileCopy();
+    void CollectInfoFileDelete();
+    void CollectInfoFileVerify();
+
+    bool IsStopping() const;
+    // After a walk: on a stop, ends the phase silently (false); otherwise queues its collected lines.
+    bool EndPhase(std::initializer_list<const QString*> labels);
+    void Append(Target target, qint32 index);
+    // Hands appended indices, digests and lines to the main thread.
+    void Flush();
+    void FlushIfDue();
+
+    TRsBackupList* FSrcList;
+    TRsBackupList* FDstList;
+    TRsTaskList* FList;
+    int FIndex;
+    TBackupIndexLists* FIndexLists;
+    QStringList* FLogList;
+    TBreakFunction FCheckBreakFlag;
+    bool m_mirroring = false;
+    bool m_verifying = false;
+
+    // What the main thread has not received yet.
+    QList<QPair<Target, qint32>> m_pendingIndices;
+    QList<QPair<qint32, TMD5Digest>> m_pendingDigests;
+    // Everything appended to the two copy lists so far (the digest phase walks them).
+    QList<qint32> m_fileNew;
+    QList<qint32> m_fileOverwrite;
+};

@@ -1,0 +1,294 @@
+#include "engine/DoBackupThread.h"
+
+#include "app/Lang.h"
+#include "engine/MD5.h"
+#include "engine/RsFileUtils.h"
+#include "model/RsTaskList.h"
+
+#include <cerrno>
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Owner read, write and search permission, as carried in the high half of an attribute word.
+constexpr quint32 kOwnerAll = 0700u << 16;
+
+[[noreturn]] void ThrowLastError(const QString& what)
+{
+    throw ERsFileError(what, platform::lastError().code);
+}
+
+} // namespace
+
+TDoBackupThread::TDoBackupThread(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index,
+                                 const TBackupIndexLists* indexLists, QStringList* logList,
+                                 const TBreakFunction& checkBreakFlag, const std::atomic<bool>* stopFlag,
+                                 bool isTesting)
+    : FSrcList(srcList)
+    , FDstList(dstList)
+    , FList(list)
+    , FIndex(index)
+    , FIndexLists(indexLists)
+    , FLogList(logList)
+    , FCheckBreakFlag(checkBreakFlag)
+    , m_stopFlag(stopFlag)
+    , FIsTesting(isTesting)
+{
+    if (FList && FIndex >= 0 && FIndex < FList->Count())
+        m_verifying = FList->Items(FIndex)->Verifying;
+    SetLogList(FLogList);
+    start();
+}
+
+TDoBackupThread::~TDoBackupThread()
+{
+    StopThread();
+}
+
+bool TDoBackupThread::IsStopping() const
+{
+    return Terminated() || IsBreakRequested(FCheckBreakFlag);
+}
+
+void TDoBackupThread::Execute()
+{
+    using Phase = void (TDoBackupThread::*)();
+    const Phase phases[] = {&TDoBackupThread::DoDirCopy, &TDoBackupThread::DoFileCopy,
+                            &TDoBackupThread::DoFileVerify, &TDoBackupThread::DoFileDelete,
+                            &TDoBackupThread::DoDirDelete};
+    for (const Phase phase : phases) {
+        (this->*phase)();
+        if (IsStopping()) {
+            Terminate();
+            break;
+        }
+    }
+    RestoreDeferredDirAttributes();
+    FlushLogLines();
+    SignalDone({});
+}
+
+bool TDoBackupThread::Walk(const QList<qint32>& indices, bool backwards, const std::function<void(qint32)>& step)
+{
+    const qsizetype n = indices.size();
+    for (qsizetype k = 0; k < n; ++k) {
+        step(indices.at(backwards ? n - 1 - k : k));
+        if (FlushDue())
+            FlushLogLines();
+        if (IsStopping())
+            break;
+    }
+    if (IsStopping()) {
+        Terminate();
+        return false;
+    }
+    return true;
+}
+
+void TDoBackupThread::ItemDone(const QString& key, const QString& subject)
+{
+    AddLogLine(key + u' ' + subject, true);
+}
+
+void TDoBackupThread::ItemFailed(const QString& key, const QString& subject)
+{
+    // The reason is the thread's last error, read right after the failing step.
+    AddLogLine(key + u' ' + subject + u' ' + LastErrorText(), true);
+}
+
+void TDoBackupThread::ApplyDirAttributes(const QString& path, quint32 attributes)
+{
+    platform::DirEntry entry;
+    if (!platform::statPath(PathViewOf(path), false, entry))
+        ThrowLastError(path);
+    // A link in the destination is never entered: changing its permissions would change its target.
+    if (entry.kind == platform::EntryKind::Directory) {
+        quint32 applied = attributes;
+        const quint32 permissions = attributes >> 16;
+        if (permissions != 0 && (attributes & kOwnerAll) != kOwnerAll) {
+            // Without owner write and search permission no file could be copied below it; the
+            // directory gets its own bits once the files are in place.
+            applied |= kOwnerAll;
+            m_deferredDirAttributes.append({path, attributes});
+        }
+        if (!platform::setAttributes(PathViewOf(path), applied))
+            ThrowLastError(path);
+    }
+    if (attributes & platform::kAttrCompressed)
+        SetCompressedAttribute(path, attributes, true);
+    if (attributes & platform::kAttrEncrypted)
+        SetEncryptedAttribute(path, attributes, true);
+}
+
+void TDoBackupThread::RestoreDeferredDirAttributes()
+{
+    // Deepest first, so that a parent loses its write permission only after its children are set.
+    for (qsizetype k = m_deferredDirAttributes.size() - 1; k >= 0; --k) {
+        const auto& [path, attributes] = m_deferredDirAttributes.at(k);
+        platform::setAttributes(PathViewOf(path), attributes);
+    }
+    m_deferredDirAttributes.clear();
+}
+
+void TDoBackupThread::CopyItem(const TRsBackupItem& source, const QString& destination)
+{
+    // Through a temporary file renamed into place: a failed or stopped copy leaves the old backup
+    // as it was and no partial file.
+    const QString sourceName = source.FileName();
+    if (platform::copyFile(PathViewOf(sourceName), PathViewOf(destination), m_stopFlag)
+        != platform::CopyResult::Copied)
+        ThrowLastError(destination);
+}
+
+void TDoBackupThread::DoDirCopy()
+{
+    const TRsDirList& src = FSrcList->DirList;
+    const QString dstBase = FDstList->BasePath();
+    const bool attribOk = Walk(FIndexLists->DirAttribIndexList, false, [&](qint32 i) {
+        const QString& subject = src[i];
+        try {
+            if (!FIsTesting)
+                ApplyDirAttributes(dstBase + subject, src.Attribute(i));
+            ItemDone(LogDirAttrib, subject);
+        } catch (const std::exception&) {
+            ItemFailed(LogDirErrorAttrib, subject);
+        }
+    });
+    if (!attribOk)
+        return;
+    Walk(FIndexLists->DirNewIndexList, false, [&](qint32 i) {
+        const QString& subject = src[i];
+        try {
+            if (!FIsTesting) {
+                const QString path = dstBase + subject;
+                if (!platform::createDirectories(PathViewOf(path)))
+                    ThrowLastError(path);
+                ApplyDirAttributes(path, src.Attribute(i));
+            }
+            ItemDone(LogDirNew, subject);
+        } catch (const std::exception&) {
+            ItemFailed(LogDirErrorNew, subject);
+        }
+    });
+}
+
+void TDoBackupThread::DoFileCopy()
+{
+    const QString dstBase = FDstList->BasePath();
+    const bool newOk = Walk(FIndexLists->FileNewIndexList, false, [&](qint32 i) {
+        const TRsBackupItem& s = FSrcList->Items(i);
+        try {
+            if (!FIsTesting)
+                CopyItem(s, dstBase + s.RelativePath());
+            ItemDone(LogFileNew, s.RelativePath());
+        } catch (const std::exception&) {
+            ItemFailed(LogFileErrorNew, s.RelativePath());
+        }
+    });
+    if (!newOk)
+        return;
+    Walk(FIndexLists->FileOverwriteIndexList, false, [&](qint32 i) {
+        const TRsBackupItem& s = FSrcList->Items(i);
+        try {
+            if (!FIsTesting) {
+                const QString destination = dstBase + s.RelativePath();
+                MakeFileWritable(destination);
+                CopyItem(s, destination);
+            }
+            ItemDone(LogFileOverwrite, s.RelativePath());
+        } catch (const std::exception&) {
+            ItemFailed(LogFileErrorOverwrite, s.RelativePath());
+        }
+    });
+}
+
+void TDoBackupThread::DoFileVerify()
+{
+    if (!m_verifying || FIsTesting)
+        return;
+    const QString dstBase = FDstList->BasePath();
+    for (const QList<qint32>* indices : {&FIndexLists->FileNewIndexList, &FIndexLists->FileOverwriteIndexList}) {
+        for (const qint32 i : *indices) {
+            const TRsBackupItem& s = FSrcList->Items(i);
+            const QString subject = dstBase + s.RelativePath();
+            TMD5Digest digest;
+            bool ok = true;
+            QString reason;
+            try {
+                digest = GetFileMD5(subject, FCheckBreakFlag);
+            } catch (const std::exception&) {
+                ok = false;
+                reason = LastErrorText();
+            }
+            if (IsBreakRequested(FCheckBreakFlag)) {
+                Terminate(); // an interrupted digest proves nothing: no line for it
+                return;
+            }
+            if (!ok)
+                AddLogLine(LogFileErrorMisc + u' ' + subject + u' ' + reason, true);
+            else if (SameMD5Digest(s.MD5(), digest))
+                ItemDone(LogFileVerify, subject);
+            else
+                ItemFailed(LogFileErrorVerify, subject);
+            if (FlushDue())
+                FlushLogLines();
+            if (IsStopping()) {
+                Terminate();
+                return;
+            }
+        }
+    }
+}
+
+void TDoBackupThread::DoFileDelete()
+{
+    Walk(FIndexLists->FileDeleteIndexList, false, [&](qint32 j) {
+        const TRsBackupItem& t = FDstList->Items(j);
+        try {
+            if (!FIsTesting) {
+                const QString fileName = t.FileName();
+                MakeFileWritable(fileName);
+                // unlink removes a link itself, never its target
+                if (!platform::deleteFile(PathViewOf(fileName)))
+                    ThrowLastError(fileName);
+            }
+            ItemDone(LogFileDelete, t.RelativePath());
+        } catch (const std::exception&) {
+            ItemFailed(LogFileErrorDelete, t.RelativePath());
+        }
+    });
+}
+
+void TDoBackupThread::DoDirDelete()
+{
+    const TRsDirList& dst = FDstList->DirList;
+    const QString dstBase = FDstList->BasePath();
+    // Backwards: DirList has every parent before its children, so the deepest go first.
+    Walk(FIndexLists->DirDeleteIndexList, true, [&](qint32 j) {
+        const QString& subject = dst[j];
+        try {
+            if (!FIsTesting) {
+                const QString path = dstBase + subject;
+                platform::DirEntry entry;
+                if (!platform::statPath(PathViewOf(path), false, entry))
+                    ThrowLastError(path);
+                if (entry.kind != platform::EntryKind::Directory && entry.kind != platform::EntryKind::DirectoryLink) {
+                    platform::setLastError(ENOTDIR);
+                    ThrowLastError(path);
+                }
+                // Removes a link itself, and never follows one below.
+                const bool removed = platform::removeDirectoryTree(PathViewOf(path));
+                if (platform::statPath(PathViewOf(path), false, entry)) {
+                    if (removed)
+                        platform::setLastError(ENOTEMPTY);
+                    ThrowLastError(path);
+                }
+            }
+            ItemDone(LogDirDelete, subject);
+        } catch (const std::exception&) {
+            ItemFailed(LogDirErrorDelete, subject);
+        }
+    });
+}

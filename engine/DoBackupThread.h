@@ -1,0 +1,65 @@
+#pragma once
+
+#include "engine/BackupIndexLists.h"
+#include "engine/RsBackupList.h"
+
+#include <QList>
+#include <QPair>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+
+class TRsTaskList;
+
+// Carries out what the collection decided for one task: directory attributes, new directories, new
+// and outdated files, verification, deletions; one log line per item. A test changes nothing and
+// writes the success lines a run would write, without verification.
+class TDoBackupThread final : public TRsThread
+{
+    Q_OBJECT
+
+public:
+    // Starts at once; not freed when it ends. stopFlag is the run's stop flag itself (may be null):
+    // a long copy tests it between chunks, so a stop ends it at once. The task's switches are read
+    // here, on the main thread.
+    TDoBackupThread(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index,
+                    const TBackupIndexLists* indexLists, QStringList* logList,
+                    const TBreakFunction& checkBreakFlag, const std::atomic<bool>* stopFlag, bool isTesting);
+    ~TDoBackupThread() override;
+
+protected:
+    void Execute() override;
+
+private:
+    void DoDirCopy();
+    void DoFileCopy();
+    void DoFileVerify();
+    void DoFileDelete();
+    void DoDirDelete();
+
+    bool IsStopping() const;
+    // Walks indices (backwards on request); step performs one entry and returns its line. After
+    // each entry the stop test is asked. False when the walk was stopped (terminate request set).
+    bool Walk(const QList<qint32>& indices, bool backwards, const std::function<void(qint32)>& step);
+    void ItemDone(const QString& key, const QString& subject);
+    void ItemFailed(const QString& key, const QString& subject);
+    // Gives a destination directory the source's attribute word. Throws ERsFileError on failure.
+    void ApplyDirAttributes(const QString& path, quint32 attributes);
+    // Copies a source item to its destination place. Throws ERsFileError on failure.
+    void CopyItem(const TRsBackupItem& source, const QString& destination);
+    // Permission bits withheld from directories until the files below them are in place.
+    void RestoreDeferredDirAttributes();
+
+    TRsBackupList* FSrcList;
+    TRsBackupList* FDstList;
+    TRsTaskList* FList;
+    int FIndex;
+    const TBackupIndexLists* FIndexLists;
+    QStringList* FLogList;
+    TBreakFunction FCheckBreakFlag;
+    const std::atomic<bool>* m_stopFlag;
+    bool FIsTesting;
+    bool m_verifying = false;
+    QList<QPair<QString, quint32>> m_deferredDirAttributes;
+};

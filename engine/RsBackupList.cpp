@@ -1,0 +1,297 @@
+#include "engine/RsBackupList.h"
+
+#include "engine/SearchFilesThread.h"
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+
+// ---- TRsBackupItem
+
+TRsBackupItem::TRsBackupItem(const QString& basePath, const QString& relativePath, double timeStamp,
+                             quint32 attribute)
+    : FBasePath(basePath)
+    , FRelativePath(relativePath)
+    , FTimeStamp(timeStamp)
+    , FAttribute(attribute)
+{
+}
+
+QString TRsBackupItem::FileName() const
+{
+    return FBasePath + FRelativePath;
+}
+
+// ---- Comparison
+
+int CompareRelativePath(QStringView a, QStringView b)
+{
+    const qsizetype n = std::min(a.size(), b.size());
+    const char16_t* pa = a.utf16();
+    const char16_t* pb = b.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        char16_t ca = pa[i];
+        char16_t cb = pb[i];
+        if (ca == cb)
+            continue;
+        if (ca >= u'a' && ca <= u'z')
+            ca -= 0x20;
+        if (cb >= u'a' && cb <= u'z')
+            cb -= 0x20;
+        if (ca != cb)
+            return int(ca) - int(cb);
+    }
+    return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
+}
+
+namespace {
+
+// A total order for the items: the ASCII-folded comparison, and between names that it finds equal
+// (a case-sensitive file system may hold ‘a.txt’ beside ‘A.txt’) the exact code units.
+bool ItemLess(const TRsBackupItem& x, const TRsBackupItem& y)
+{
+    const int c = CompareRelativePath(x.RelativePath(), y.RelativePath());
+    if (c != 0)
+        return c < 0;
+    return QStringView(x.RelativePath()).compare(y.RelativePath(), Qt::CaseSensitive) < 0;
+}
+
+} // namespace
+
+// ---- TRsDirList
+
+TRsDirList::TRsDirList()
+    : m_collator(MakeCollator())
+{
+}
+
+QCollator TRsDirList::MakeCollator()
+{
+    QCollator collator{QLocale()};
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    collator.setNumericMode(false);
+    collator.setIgnorePunctuation(false);
+    return collator;
+}
+
+int TRsDirList::Compare(QStringView a, QStringView b) const
+{
+    return m_collator.compare(a, b);
+}
+
+bool TRsDirList::Find(QStringView path, int& index) const
+{
+    int lo = 0;
+    int hi = Count() - 1;
+    while (lo <= hi) {
+        const int mid = lo + (hi - lo) / 2;
+        const int c = m_collator.compare(m_entries.at(mid).path, path);
+        if (c < 0) {
+            lo = mid + 1;
+        } else if (c > 0) {
+            hi = mid - 1;
+        } else {
+            index = mid;
+            return true;
+        }
+    }
+    index = lo;
+    return false;
+}
+
+int TRsDirList::IndexOf(QStringView path) const
+{
+    int index = -1;
+    return Find(path, index) ? index : -1;
+}
+
+int TRsDirList::Add(const QString& path, quint32 attribute)
+{
+    int index = 0;
+    if (Find(path, index))
+        return index;
+    m_entries.insert(index, Entry{path, attribute});
+    return index;
+}
+
+void TRsDirList::SortUnique(QList<Entry>& entries, const QCollator& collator)
+{
+    std::stable_sort(entries.begin(), entries.end(), [&collator](const Entry& a, const Entry& b) {
+        return collator.compare(a.path, b.path) < 0;
+    });
+    auto last = std::unique(entries.begin(), entries.end(), [&collator](const Entry& a, const Entry& b) {
+        return collator.compare(a.path, b.path) == 0;
+    });
+    entries.erase(last, entries.end());
+}
+
+void TRsDirList::Adopt(QList<Entry>&& entries)
+{
+    if (m_entries.isEmpty()) {
+        m_entries = std::move(entries);
+        return;
+    }
+    for (const Entry& e : std::as_const(entries))
+        Add(e.path, e.attribute);
+}
+
+// ---- TRsBackupList
+
+TRsBackupList::TRsBackupList(QObject* parent)
+    : QObject(parent)
+{
+}
+
+TRsBackupList::~TRsBackupList()
+{
+    StopAndFreeThread(FSearchFilesThread);
+}
+
+int TRsBackupList::Add(const TRsBackupItem& item)
+{
+    m_items.append(item);
+    m_sorted = m_items.size() <= 1;
+    return int(m_items.size()) - 1;
+}
+
+int TRsBackupList::IndexOf(const TRsBackupItem* item) const
+{
+    if (m_items.isEmpty() || !item)
+        return -1;
+    const TRsBackupItem* first = m_items.constData();
+    if (item < first || item >= first + m_items.size())
+        return -1;
+    return int(item - first);
+}
+
+int TRsBackupList::Remove(const TRsBackupItem* item)
+{
+    const int index = IndexOf(item);
+    if (index >= 0) {
+        m_items.removeAt(index);
+        if (FLastRelativePathIndex >= int(m_items.size()))
+            FLastRelativePathIndex = -1;
+    }
+    return index;
+}
+
+void TRsBackupList::Clear()
+{
+    FLastRelativePathIndex = -1;
+    FBasePath.clear();
+    DirList.Clear();
+    m_items.clear();
+    m_items.squeeze();
+    m_sorted = true;
+}
+
+void TRsBackupList::LoadFromBasePath(const QString& basePath, const TExcludedItemList& excludedItemList,
+                                     bool includingSubDirs, const TBreakFunction& checkBreakFlag,
+                                     bool followLinks)
+{
+    // A worker of an earlier load must be gone before the list is emptied under it.
+    StopAndFreeThread(FSearchFilesThread);
+    Clear();
+    FBasePath = basePath;
+    if (!FBasePath.endsWith(u'/'))
+        FBasePath += u'/';
+    if (!platform::isExistingDirectory(PathViewOf(FBasePath), true)) {
+        FBasePath.clear();
+        return;
+    }
+    SearchFilesDone = false;
+    FSearchFilesThread = new TSearchFilesThread(this, FBasePath, excludedItemList, includingSubDirs,
+                                                checkBreakFlag, followLinks);
+    FSearchFilesThread->OnTerminate = [this] { SearchFilesDone = true; };
+}
+
+void TRsBackupList::AdoptScan(QList<TRsBackupItem>&& items, bool sorted, QList<TRsDirList::Entry>&& dirs)
+{
+    if (m_items.isEmpty()) {
+        m_items = std::move(items);
+        m_sorted = sorted || m_items.size() <= 1;
+    } else {
+        m_items.append(items);
+        m_sorted = false;
+    }
+    DirList.Adopt(std::move(dirs));
+}
+
+void TRsBackupList::SetSearchFilesDone()
+{
+    SearchFilesDone = true;
+    Q_EMIT searchFilesDone();
+}
+
+int TRsBackupList::IndexOfRelativePath(QStringView path)
+{
+    const int n = Count();
+    if (m_sorted) {
+        // Both lists are walked in the same order, so the counterpart is usually the next item.
+        const int next = FLastRelativePathIndex + 1;
+        if (next < n && QStringView(m_items.at(next).RelativePath()) == path) {
+            FLastRelativePathIndex = next;
+            return next;
+        }
+        // Otherwise a binary search: a miss costs log n comparisons instead of a full pass.
+        auto first = std::lower_bound(m_items.cbegin(), m_items.cend(), path,
+                                      [](const TRsBackupItem& item, QStringView p) {
+                                          return CompareRelativePath(item.RelativePath(), p) < 0;
+                                      });
+        int hit = -1;
+        for (auto it = first; it != m_items.cend() && CompareRelativePath(it->RelativePath(), path) == 0; ++it) {
+            // Among names equal but for ASCII case, the one spelled exactly alike is the counterpart.
+            if (hit < 0 || QStringView(it->RelativePath()) == path)
+                hit = int(it - m_items.cbegin());
+            if (QStringView(it->RelativePath()) == path)
+                break;
+        }
+        FLastRelativePathIndex = hit;
+        return hit;
+    }
+    for (int i = FLastRelativePathIndex + 1; i < n; ++i) {
+        if (CompareRelativePath(m_items.at(i).RelativePath(), path) == 0) {
+            FLastRelativePathIndex = i;
+            return i;
+        }
+    }
+    for (int i = 0; i <= FLastRelativePathIndex && i < n; ++i) {
+        if (CompareRelativePath(m_items.at(i).RelativePath(), path) == 0) {
+            FLastRelativePathIndex = i;
+            return i;
+        }
+    }
+    FLastRelativePathIndex = -1;
+    return -1;
+}
+
+int TRsBackupList::IndexOfRelativePath2(QStringView path) const
+{
+    for (int i = 0; i < Count(); ++i) {
+        if (CompareRelativePath(m_items.at(i).RelativePath(), path) == 0)
+            return i;
+    }
+    return -1;
+}
+
+void TRsBackupList::Sort()
+{
+    std::sort(m_items.begin(), m_items.end(), ItemLess);
+    m_sorted = true;
+}
+
+void SortBackupItems(QList<TRsBackupItem>& items)
+{
+    std::sort(items.begin(), items.end(), ItemLess);
+}
+
+// ---- Exclusions
+
+bool IsExcludedItem(QStringView text, TExcludedItemType kind, const TExcludedItemList& list)
+{
+    for (const TExcludedItem& item : list) {
+        if (item.Tag == int(kind) && CompareRelativePath(item.Text, text) == 0)
+            return true;
+    }
+    return false;
+}

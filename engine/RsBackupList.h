@@ -1,0 +1,161 @@
+#pragma once
+
+#include "engine/MD5.h"
+#include "engine/RsThread.h"
+#include "engine/platform/Platform.h"
+#include "model/RsTaskItem.h"
+
+#include <QCollator>
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringView>
+
+class TSearchFilesThread;
+
+// One file of a scanned tree. Kept small: the full path is not stored, only the relative path and
+// the (shared) base path, from which FileName() is built on demand.
+class TRsBackupItem
+{
+public:
+    TRsBackupItem() = default;
+    TRsBackupItem(const QString& basePath, const QString& relativePath, double timeStamp,
+                  quint32 attribute);
+
+    // Base path followed by the relative path.
+    QString FileName() const;
+    const QString& RelativePath() const { return FRelativePath; }
+    // Last-write time as local date-time (days since 1899-12-30), millisecond resolution.
+    double TimeStamp() const { return FTimeStamp; }
+    quint32 Attribute() const { return FAttribute; }
+    const TMD5Digest& MD5() const { return FMD5; }
+    void SetMD5(const TMD5Digest& digest) { FMD5 = digest; }
+
+private:
+    QString FBasePath; // implicitly shared with every other item of the list
+    QString FRelativePath;
+    double FTimeStamp = 0.0;
+    quint32 FAttribute = 0;
+    TMD5Digest FMD5{};
+};
+
+// A QString's UTF-16 as the platform layer takes it (no copy; valid while the string lives).
+inline platform::PathView PathViewOf(const QString& path)
+{
+    return platform::PathView(reinterpret_cast<const char16_t*>(path.utf16()), std::size_t(path.size()));
+}
+
+// Compares relative paths of files: UTF-16 code units after folding ASCII a-z to A-Z, nothing else;
+// a prefix sorts first. Negative, zero or positive.
+int CompareRelativePath(QStringView a, QStringView b);
+
+// The directories of a scanned tree: relative paths with their attribute words, always sorted by
+// the user locale's case-insensitive collation, duplicates ignored.
+class TRsDirList
+{
+public:
+    struct Entry
+    {
+        QString path;
+        quint32 attribute = 0;
+    };
+
+    TRsDirList();
+
+    int Count() const { return int(m_entries.size()); }
+    const QString& operator[](int index) const { return m_entries.at(index).path; }
+    const QString& Strings(int index) const { return m_entries.at(index).path; }
+    quint32 Attribute(int index) const { return m_entries.at(index).attribute; }
+
+    // Adds a path at its sorted place; a path already there adds nothing. Returns its index.
+    int Add(const QString& path, quint32 attribute);
+    // Binary search; -1 when absent.
+    int IndexOf(QStringView path) const;
+    // Binary search: true when found; index is the match or the place where it would go.
+    bool Find(QStringView path, int& index) const;
+    void Clear() { m_entries.clear(); }
+
+    // Compares two directory paths as the list orders them.
+    int Compare(QStringView a, QStringView b) const;
+    // A collator configured as the list's; one per thread (collators are not thread-safe).
+    static QCollator MakeCollator();
+    // Sorts entries with the list's order and drops later duplicates (used by scan workers).
+    static void SortUnique(QList<Entry>& entries, const QCollator& collator);
+    // Replaces an empty list's content with entries already sorted and unique; otherwise adds them
+    // one by one.
+    void Adopt(QList<Entry>&& entries);
+
+private:
+    QList<Entry> m_entries;
+    QCollator m_collator;
+};
+
+// The listing of one tree: its files (TRsBackupItem, stored by value) and DirList.
+class TRsBackupList : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TRsBackupList(QObject* parent = nullptr);
+    // Stops and frees the scan worker, then drops the items.
+    ~TRsBackupList() override;
+
+    int Count() const { return int(m_items.size()); }
+    const TRsBackupItem& Items(int index) const { return m_items.at(index); }
+    TRsBackupItem& Items(int index) { return m_items[index]; }
+    const TRsBackupItem& operator[](int index) const { return m_items.at(index); }
+
+    int Add(const TRsBackupItem& item);
+    // Index of an item by identity (its address inside the list), or -1.
+    int IndexOf(const TRsBackupItem* item) const;
+    // Removes the item; returns its former index or -1.
+    int Remove(const TRsBackupItem* item);
+    // Cursor -1, base path empty, DirList and items emptied.
+    void Clear();
+
+    const QString& BasePath() const { return FBasePath; }
+    void SetBasePath(const QString& basePath) { FBasePath = basePath; }
+
+    // Starts the scan of basePath on a worker and returns at once (see LoadFromBasePath in the
+    // .cpp). followLinks: enter links to directories (the source); off for a destination, whose
+    // links are listed but never entered so that mirroring never reaches through them.
+    void LoadFromBasePath(const QString& basePath, const TExcludedItemList& excludedItemList,
+                          bool includingSubDirs, const TBreakFunction& checkBreakFlag,
+                          bool followLinks = true);
+
+    // First item whose relative path equals path (ASCII case folded), searching from just after
+    // the cursor; sets the cursor to the hit, or to -1 on a miss.
+    int IndexOfRelativePath(QStringView path);
+    // Plain search from index 0, cursor untouched.
+    int IndexOfRelativePath2(QStringView path) const;
+    // Sorts the items by FileName with the ASCII-case-insensitive comparison.
+    void Sort();
+
+    TSearchFilesThread* SearchFilesThread() const { return FSearchFilesThread; }
+
+    // Set when the scan worker has ended (on the main thread); searchFilesDone() follows.
+    bool SearchFilesDone = false;
+    TRsDirList DirList;
+
+    // Called by the scan worker on the main thread: appends what it found (sorted tells that the
+    // items are already in Sort() order), then marks the scan done.
+    void AdoptScan(QList<TRsBackupItem>&& items, bool sorted, QList<TRsDirList::Entry>&& dirs);
+    void SetSearchFilesDone();
+
+Q_SIGNALS:
+    void searchFilesDone();
+
+private:
+    QString FBasePath;
+    int FLastRelativePathIndex = -1;
+    TSearchFilesThread* FSearchFilesThread = nullptr;
+    QList<TRsBackupItem> m_items;
+    bool m_sorted = true; // items are in Sort() order, so lookups may use binary search
+};
+
+// Sorts items as TRsBackupList::Sort() does (used by scan workers on their own thread).
+void SortBackupItems(QList<TRsBackupItem>& items);
+
+// True when an entry of list with the given kind has the text, ASCII case folded. No wildcards: an
+// entry matches one whole name.
+bool IsExcludedItem(QStringView text, TExcludedItemType kind, const TExcludedItemList& list);

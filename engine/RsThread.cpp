@@ -1,0 +1,164 @@
+#include "engine/RsThread.h"
+
+#include <QAbstractEventDispatcher>
+#include <QCoreApplication>
+#include <QEventLoop>
+
+bool IsBreakRequested(const TBreakFunction& breakFunction)
+{
+    return breakFunction && breakFunction();
+}
+
+TRsThread::TRsThread(QObject* parent)
+    : QThread(parent)
+{
+}
+
+TRsThread::~TRsThread()
+{
+    OnTerminate = nullptr;
+    StopThread();
+}
+
+void TRsThread::StopThread()
+{
+    if (isRunning()) {
+        Terminate();
+        WaitFor();
+    }
+    wait();
+}
+
+void TRsThread::Terminate()
+{
+    m_terminated.store(true);
+}
+
+bool TRsThread::Terminated() const
+{
+    return m_terminated.load();
+}
+
+bool TRsThread::Finished() const
+{
+    return m_finished.load();
+}
+
+void TRsThread::WaitFor()
+{
+    QCoreApplication* app = QCoreApplication::instance();
+    const bool onMainThread = app && QThread::currentThread() == app->thread();
+    if (!onMainThread || QThread::currentThread() == this) {
+        if (QThread::currentThread() != this)
+            wait();
+        return;
+    }
+    // The worker may be blocked in Synchronize(): keep serving it in a nested loop that wakes when
+    // the thread ends. User input is left queued so that no command runs in the middle of a stop.
+    QEventLoop loop;
+    connect(this, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
+    // finished() comes after m_finished is set, so once the flag is seen clear here the signal is
+    // still ahead of us and will reach the loop.
+    if (isRunning() && !m_finished.load())
+        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    wait();
+}
+
+void TRsThread::Synchronize(const std::function<void()>& method)
+{
+    if (QThread::currentThread() == thread()) {
+        method();
+        return;
+    }
+    QMetaObject::invokeMethod(this, [&method] { method(); }, Qt::BlockingQueuedConnection);
+}
+
+void TRsThread::SignalDone(const std::function<void()>& setFlag)
+{
+    Synchronize([this, &setFlag] {
+        if (setFlag)
+            setFlag();
+        Q_EMIT done();
+    });
+}
+
+void TRsThread::AddLogLine(const QString& line, bool toLogList)
+{
+    if (m_paneLines.isEmpty())
+        m_sinceFlush.start();
+    m_paneLines.append(line);
+    m_toLogList.append(toLogList);
+}
+
+bool TRsThread::FlushDue() const
+{
+    constexpr qsizetype kBatchLines = 1000;
+    constexpr qint64 kBatchMilliseconds = 100;
+    return m_paneLines.size() >= kBatchLines
+           || (!m_paneLines.isEmpty() && m_sinceFlush.elapsed() >= kBatchMilliseconds);
+}
+
+void TRsThread::FlushLogLines(const std::function<void()>& extra)
+{
+    if (m_paneLines.isEmpty() && !extra)
+        return;
+    Synchronize([this, &extra] {
+        if (extra)
+            extra();
+        if (m_paneLines.isEmpty())
+            return;
+        if (m_logList) {
+            for (qsizetype i = 0; i < m_paneLines.size(); ++i) {
+                if (m_toLogList.at(i))
+                    m_logList->append(m_paneLines.at(i));
+            }
+        }
+        Q_EMIT linesAdded(m_paneLines);
+    });
+    m_paneLines.clear();
+    m_toLogList.clear();
+}
+
+void TRsThread::run()
+{
+    try {
+        Execute();
+    } catch (...) {
+        // A worker's own steps trap their errors per item; whatever still escapes ends the body
+        // without taking the program down.
+    }
+    m_finished.store(true);
+    // The termination event runs on the main thread once the event loop gets to it; a worker freed
+    // before that never runs it (the queued call dies with its context object).
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            if (OnTerminate)
+                OnTerminate();
+        },
+        Qt::QueuedConnection);
+}
+
+void StopAndFreeRsThread(TRsThread* worker)
+{
+    if (!worker)
+        return;
+    worker->OnTerminate = nullptr;
+    if (!worker->Finished()) {
+        worker->Terminate();
+        worker->WaitFor();
+    }
+    delete worker;
+}
+
+void ProcessMessagesUntilBreak(const TBreakFunction& breakFunction)
+{
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher)
+        return;
+    // Without WaitForMoreEvents the dispatcher handles what is queued and returns at once.
+    while (dispatcher->processEvents(QEventLoop::AllEvents)) {
+        if (IsBreakRequested(breakFunction))
+            return;
+    }
+}

@@ -1,0 +1,97 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QList>
+#include <QStringList>
+#include <QThread>
+
+#include <atomic>
+#include <functional>
+
+// The stop test handed to every scan, collection, execution and digest step: true means the run is
+// to stop. It may be empty; callers test that before calling it.
+using TBreakFunction = std::function<bool()>;
+
+// True when the stop test is assigned and answers true.
+bool IsBreakRequested(const TBreakFunction& breakFunction);
+
+// Base of the engine's workers. The worker runs Execute() on its own thread; everything that touches
+// the main thread's data goes through Synchronize(), which runs a call on the main thread while the
+// worker waits. Derived classes start the thread at the end of their own constructor.
+class TRsThread : public QThread
+{
+    Q_OBJECT
+
+public:
+    explicit TRsThread(QObject* parent = nullptr);
+    // Stops the worker (terminate request) and waits for it, serving its main-thread calls. Derived
+    // classes call StopThread() in their own destructor, before their members go away.
+    ~TRsThread() override;
+
+    // The terminate request: the body tests it between items and ends early.
+    void Terminate();
+    bool Terminated() const;
+    // True once the body has returned.
+    bool Finished() const;
+    // Waits for the end of the body while the main thread keeps serving the worker's calls (no
+    // deadlock against Synchronize). On a worker thread, or before start, it simply waits.
+    void WaitFor();
+    // Terminate request and WaitFor, when the body is still running.
+    void StopThread();
+
+    // Runs on the main thread after the body has returned, unless it was cleared before that.
+    std::function<void()> OnTerminate;
+
+Q_SIGNALS:
+    // Emitted on the main thread by the worker's last step, right after its done flag was set. A
+    // nested event loop that waits for the worker can quit on it.
+    void done();
+    // Lines for the log pane, in the order the worker produced them (on the main thread). Those of
+    // them meant for the run log too were appended to the run log in the same step, just before.
+    void linesAdded(const QStringList& lines);
+
+protected:
+    virtual void Execute() = 0;
+    // Runs method on the main thread and waits for it. Called on the worker thread only.
+    void Synchronize(const std::function<void()>& method);
+    // The last step of every worker: on the main thread, runs setFlag (may be empty), then emits done().
+    void SignalDone(const std::function<void()>& setFlag);
+
+    // ---- Log lines, handed to the main thread in batches (one blocking call per line would cost
+    // seconds on a large tree). The run log may be null.
+    void SetLogList(QStringList* logList) { m_logList = logList; }
+    // Queues a line for the pane and, with toLogList, for the run log.
+    void AddLogLine(const QString& line, bool toLogList);
+    // True when the queued lines should reach the main thread now: many are waiting, or the oldest
+    // has waited long enough for the user to notice.
+    bool FlushDue() const;
+    // On the main thread: runs extra (may be empty), then hands over the queued lines.
+    void FlushLogLines(const std::function<void()>& extra = {});
+
+private:
+    void run() final;
+
+    QStringList* m_logList = nullptr;
+    QStringList m_paneLines;
+    QList<bool> m_toLogList;
+    QElapsedTimer m_sinceFlush;
+
+    std::atomic<bool> m_terminated{false};
+    std::atomic<bool> m_finished{false};
+};
+
+// Stops a worker and frees it: detaches its termination event, sets the terminate request when it is
+// still running, waits for it while serving its main-thread calls, deletes it and sets the pointer to
+// null. A null pointer is accepted.
+void StopAndFreeRsThread(TRsThread* worker);
+template <typename T>
+void StopAndFreeThread(T*& thread)
+{
+    TRsThread* worker = thread;
+    thread = nullptr; // the field that refers to it is cleared at once
+    StopAndFreeRsThread(worker);
+}
+
+// Dispatches the events waiting in the main thread's queue and returns once it is empty, or as soon
+// as the stop test answers true after an event was handled. It never waits for new events.
+void ProcessMessagesUntilBreak(const TBreakFunction& breakFunction);
