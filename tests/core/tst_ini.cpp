@@ -324,6 +324,17 @@ void TestIni::updateFileFailureKeepsOldFile()
     QVERIFY(!missing.UpdateFile());
     QVERIFY(missing.errorString().contains(u"x.ini"_s));
 
+    // The rename over the target fails (a directory holds its place): the failure is reported and
+    // the temporary file is gone.
+    const QString blocked = dir.filePath(u"blocked.ini"_s);
+    QVERIFY(QDir().mkpath(blocked + u"/inside"_s));
+    TIniFile overDir(blocked);
+    overDir.WriteString(u"A"_s, u"k"_s, u"v"_s);
+    QVERIFY(!overDir.UpdateFile());
+    QVERIFY(!overDir.errorString().isEmpty());
+    QVERIFY(QFileInfo(blocked + u"/inside"_s).isDir());
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+
     // A directory that may not be written: the old file stays as it was.
     const QString sub = dir.filePath(u"ro"_s);
     QVERIFY(QDir().mkpath(sub));
