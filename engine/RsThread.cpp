@@ -3,6 +3,7 @@
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
 #include <QEventLoop>
+#include <QTimer>
 
 bool IsBreakRequested(const TBreakFunction& breakFunction)
 {
@@ -161,4 +162,30 @@ void ProcessMessagesUntilBreak(const TBreakFunction& breakFunction)
         if (IsBreakRequested(breakFunction))
             return;
     }
+}
+
+TRsWaitLoop::TRsWaitLoop(std::function<bool()> until, QObject* parent)
+    : QObject(parent)
+    , m_until(std::move(until))
+{
+}
+
+void TRsWaitLoop::Exec()
+{
+    if (m_until())
+        return;
+    QEventLoop loop;
+    QTimer safetyNet;
+    safetyNet.setInterval(200);
+    connect(&safetyNet, &QTimer::timeout, this, &TRsWaitLoop::Check);
+    safetyNet.start();
+    m_loop = &loop;
+    loop.exec();
+    m_loop = nullptr;
+}
+
+void TRsWaitLoop::Check()
+{
+    if (m_loop && m_until())
+        m_loop->quit();
 }

@@ -95,3 +95,29 @@ void StopAndFreeThread(T*& thread)
 // Dispatches the events waiting in the main thread's queue and returns once it is empty, or as soon
 // as the stop test answers true after an event was handled. It never waits for new events.
 void ProcessMessagesUntilBreak(const TBreakFunction& breakFunction);
+
+// A nested event loop that runs until a condition holds, for waits on workers that must keep the
+// main thread serving them. It sleeps between events: it re-tests the condition whenever a signal
+// passed to WakeOn() fires (a worker's done(), a list's searchFilesDone(), a stop command) and, as a
+// safety net for conditions that change without a signal, a few times a second.
+class TRsWaitLoop : public QObject
+{
+    Q_OBJECT
+
+public:
+    explicit TRsWaitLoop(std::function<bool()> until, QObject* parent = nullptr);
+
+    template <typename Sender, typename Signal>
+    void WakeOn(const Sender* sender, Signal signal)
+    {
+        connect(sender, signal, this, &TRsWaitLoop::Check);
+    }
+    // Returns at once when the condition already holds.
+    void Exec();
+    // Re-tests the condition; ends the loop when it holds.
+    void Check();
+
+private:
+    std::function<bool()> m_until;
+    class QEventLoop* m_loop = nullptr;
+};

@@ -1,0 +1,243 @@
+#pragma once
+
+// Shared by the engine's tests: real trees on disk (through the platform codec, so any byte string
+// can be a name) and one task driven through scan, collection and execution as the run controller
+// does it.
+
+#include "app/Lang.h"
+#include "engine/BackupIndexLists.h"
+#include "engine/CollectBackupInfoThread.h"
+#include "engine/DoBackupThread.h"
+#include "engine/RsBackupList.h"
+#include "engine/SearchFilesThread.h"
+#include "engine/platform/Platform.h"
+#include "model/RsTaskList.h"
+
+#include "engine/RsThread.h"
+
+#include <QByteArray>
+#include <functional>
+#include <QString>
+#include <QStringList>
+
+#include <atomic>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+namespace enginetest {
+
+inline std::string Native(const QString& path)
+{
+    return platform::toNative(PathViewOf(path));
+}
+
+// A name holding raw bytes (e.g. not UTF-8) as the scan will report it.
+inline QString NameFromBytes(const QByteArray& bytes)
+{
+    const platform::Path p = platform::fromNative(std::string_view(bytes.constData(), size_t(bytes.size())));
+    return QString::fromUtf16(p.data(), qsizetype(p.size()));
+}
+
+inline bool MakeDirs(const QString& path)
+{
+    return platform::createDirectories(PathViewOf(path));
+}
+
+// Writes content, creating parents; mtimeSeconds > 0 sets the modification time.
+inline bool WriteFile(const QString& path, const QByteArray& content, qint64 mtimeSeconds = 0, long nanoseconds = 0)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash > 0 && !MakeDirs(path.left(slash)))
+        return false;
+    const std::string n = Native(path);
+    const int fd = ::open(n.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0)
+        return false;
+    const bool ok = ::write(fd, content.constData(), size_t(content.size())) == content.size();
+    ::close(fd);
+    if (ok && mtimeSeconds > 0) {
+        const struct timespec times[2] = {{mtimeSeconds, nanoseconds}, {mtimeSeconds, nanoseconds}};
+        return ::utimensat(AT_FDCWD, n.c_str(), times, AT_SYMLINK_NOFOLLOW) == 0;
+    }
+    return ok;
+}
+
+inline QByteArray ReadFile(const QString& path)
+{
+    const int fd = ::open(Native(path).c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
+        return QByteArray();
+    QByteArray result;
+    char buffer[65536];
+    ssize_t n;
+    while ((n = ::read(fd, buffer, sizeof buffer)) > 0)
+        result.append(buffer, n);
+    ::close(fd);
+    return result;
+}
+
+inline bool Exists(const QString& path)
+{
+    struct stat st;
+    return ::lstat(Native(path).c_str(), &st) == 0;
+}
+
+inline mode_t Mode(const QString& path)
+{
+    struct stat st;
+    return ::lstat(Native(path).c_str(), &st) == 0 ? (st.st_mode & 07777) : 0;
+}
+
+inline qint64 MTime(const QString& path)
+{
+    struct stat st;
+    return ::lstat(Native(path).c_str(), &st) == 0 ? qint64(st.st_mtim.tv_sec) : -1;
+}
+
+inline bool Chmod(const QString& path, mode_t mode)
+{
+    return ::chmod(Native(path).c_str(), mode) == 0;
+}
+
+inline bool Symlink(const QString& target, const QString& link)
+{
+    return ::symlink(Native(target).c_str(), Native(link).c_str()) == 0;
+}
+
+// Every entry below root (relative paths, sorted), directories with a trailing "/".
+inline QStringList ListTree(const QString& root);
+
+// Language texts with recognisable values, so that a line shows which key produced it.
+inline void SetTestLanguageTexts();
+
+// One task run as the run controller drives it.
+struct TaskRun
+{
+    TRsTaskList taskList;
+    TRsTaskItem* task = nullptr;
+    TRsBackupList src;
+    TRsBackupList dst;
+    TBackupIndexLists lists;
+    std::atomic<bool> stopFlag{false};
+    QStringList pane; // lines as the log pane would show them
+
+    TaskRun(const QString& srcPath, const QString& dstPath, bool mirroring = false, bool verifying = false,
+            bool includingSubDirs = true);
+    TBreakFunction BreakFunction() { return [this] { return stopFlag.load(); }; }
+
+    // Scans both trees side by side and waits for both.
+    void Scan();
+    // Collects (after Scan); returns the worker's pane lines.
+    void Collect();
+    // Executes the collected work.
+    void Execute(bool testing);
+    // Scan, collect, execute.
+    void RunAll(bool testing = false);
+};
+
+inline QStringList ListTree(const QString& root)
+{
+    QStringList out;
+    std::function<void(const QString&)> walk = [&](const QString& rel) {
+        platform::enumerateDirectory(PathViewOf(root + u'/' + rel), false, [&](const platform::DirEntry& e) {
+            const QString name = QString::fromUtf16(e.name.data(), qsizetype(e.name.size()));
+            if (e.kind == platform::EntryKind::Directory) {
+                out.append(rel + name + u'/');
+                walk(rel + name + u'/');
+            } else {
+                out.append(rel + name);
+            }
+            return true;
+        });
+    };
+    walk(QString());
+    out.sort();
+    return out;
+}
+
+inline void SetTestLanguageTexts()
+{
+    MsgInfoCollectedItemInfo = QStringLiteral("collected %s");
+    MsgDirAttrib = QStringLiteral("DirAttrib");
+    MsgDirNew = QStringLiteral("DirNew");
+    MsgDirDelete = QStringLiteral("DirDelete");
+    MsgFileNew = QStringLiteral("FileNew");
+    MsgFileOverwrite = QStringLiteral("FileOverwrite");
+    MsgFileDelete = QStringLiteral("FileDelete");
+    MsgFileVerify = QStringLiteral("FileVerify");
+    LogDirAttrib = QStringLiteral("LogDirAttrib");
+    LogDirNew = QStringLiteral("LogDirNew");
+    LogDirDelete = QStringLiteral("LogDirDelete");
+    LogDirErrorAttrib = QStringLiteral("LogDirErrorAttrib");
+    LogDirErrorNew = QStringLiteral("LogDirErrorNew");
+    LogDirErrorDelete = QStringLiteral("LogDirErrorDelete");
+    LogFileNew = QStringLiteral("LogFileNew");
+    LogFileOverwrite = QStringLiteral("LogFileOverwrite");
+    LogFileDelete = QStringLiteral("LogFileDelete");
+    LogFileVerify = QStringLiteral("LogFileVerify");
+    LogFileErrorNew = QStringLiteral("LogFileErrorNew");
+    LogFileErrorOverwrite = QStringLiteral("LogFileErrorOverwrite");
+    LogFileErrorDelete = QStringLiteral("LogFileErrorDelete");
+    LogFileErrorVerify = QStringLiteral("LogFileErrorVerify");
+    LogFileErrorMisc = QStringLiteral("LogFileErrorMisc");
+}
+
+inline TaskRun::TaskRun(const QString& srcPath, const QString& dstPath, bool mirroring, bool verifying,
+                        bool includingSubDirs)
+{
+    task = new TRsTaskItem;
+    task->SrcPath = srcPath;
+    task->DstPath = dstPath;
+    task->Mirroring = mirroring;
+    task->Verifying = verifying;
+    task->IncludingSubDirs = includingSubDirs;
+    taskList.Add(task);
+}
+
+inline void TaskRun::Scan()
+{
+    src.LoadFromBasePath(task->SrcPath, task->ExcludedItemList, task->IncludingSubDirs, BreakFunction(), true);
+    dst.LoadFromBasePath(task->DstPath, task->ExcludedItemList, task->IncludingSubDirs, BreakFunction(), false);
+    TRsWaitLoop wait([this] { return src.SearchFilesDone && dst.SearchFilesDone; });
+    wait.WakeOn(&src, &TRsBackupList::searchFilesDone);
+    wait.WakeOn(&dst, &TRsBackupList::searchFilesDone);
+    wait.Exec();
+}
+
+inline void TaskRun::Collect()
+{
+    lists.Clear();
+    bool done = false;
+    auto* worker = new TCollectBackupInfoThread(&src, &dst, &taskList, 0, &lists, &taskList.LogList, BreakFunction());
+    QObject::connect(worker, &TRsThread::linesAdded, worker, [this](const QStringList& l) { pane += l; });
+    QObject::connect(worker, &TRsThread::done, worker, [&done] { done = true; });
+    TRsWaitLoop wait([&done] { return done; });
+    wait.WakeOn(worker, &TRsThread::done);
+    wait.Exec();
+    StopAndFreeThread(worker);
+}
+
+inline void TaskRun::Execute(bool testing)
+{
+    bool done = false;
+    auto* worker = new TDoBackupThread(&src, &dst, &taskList, 0, &lists, &taskList.LogList, BreakFunction(),
+                                       &stopFlag, testing);
+    QObject::connect(worker, &TRsThread::linesAdded, worker, [this](const QStringList& l) { pane += l; });
+    QObject::connect(worker, &TRsThread::done, worker, [&done] { done = true; });
+    TRsWaitLoop wait([&done] { return done; });
+    wait.WakeOn(worker, &TRsThread::done);
+    wait.Exec();
+    StopAndFreeThread(worker);
+}
+
+inline void TaskRun::RunAll(bool testing)
+{
+    Scan();
+    Collect();
+    Execute(testing);
+}
+
+} // namespace enginetest
