@@ -1,7 +1,101 @@
+// Program entry: chooses the platform, reads the command line and creates the main window.
+
+#include "app/MsgDialog.h"
+#include "app/TmkLib.h"
+#include "ui/Main.h"
+#include "ui/MsgDialogWidgets.h"
+
 #include <QApplication>
+#include <QLoggingCategory>
+
+#include <cstdio>
+#include <cstring>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// Exit status of a start that could not even begin: bad command line, or an unattended run whose
+// task list does not exist.
+constexpr int ExitUsageError = 2;
+// Exit status of an interactive start refused because there is no display.
+constexpr int ExitNoDisplay = 1;
+
+bool platformChosenByUser(int argc, char* argv[])
+{
+    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        return true;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    // Without a choice of the user's, fall back to the offscreen platform when no display can be
+    // reached, so that an unattended run also works from cron or on a server.
+    const bool userPlatform = platformChosenByUser(argc, argv);
+    if (!userPlatform) {
+        qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
+        // A failed display connection is expected here and handled below; keep the probe quiet.
+        // (QT_LOGGING_RULES, when set, still takes precedence.)
+        QLoggingCategory::setFilterRules(u"qt.qpa.xcb=false\nqt.qpa.plugin=false"_s);
+    }
     QApplication app(argc, argv);
-    return 0;
+    if (!userPlatform) {
+        qunsetenv("QT_QPA_PLATFORM"); // programs we start choose for themselves
+        QLoggingCategory::setFilterRules(QString());
+    }
+    const bool noDisplay = !userPlatform && QGuiApplication::platformName() == u"offscreen"_s;
+
+    // Without a display the core's presenter writes every message to standard error.
+    TMsgDialogWidgetsPresenter widgetsPresenter;
+    if (!noDisplay)
+        setMsgDialogPresenter(&widgetsPresenter);
+
+    if (!IsSupportedOperatingSystem()) {
+        ShowMsgDialog(u"Tsumiki! needs Windows XP or later."_s, TMsgDlgType::Warning);
+        return ExitUsageError;
+    }
+
+    // QApplication has taken its own options out of argv.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    ClearCommandLineRunRequest();
+    TCommandLineRequest request;
+    const TCommandLineResult parsed = ParseCommandLine(arguments, request);
+    if (parsed != TCommandLineResult::Ok) {
+        ShowMsgDialog(CommandLineErrorText(parsed), TMsgDlgType::Error);
+        return ExitUsageError;
+    }
+    SetCommandLineRunRequest(request);
+
+    if (noDisplay && !SilentRun) {
+        std::fputs("Tsumiki! needs a display, and none could be reached.\n"
+                   "To run a task list unattended, without a display, start the program as:\n"
+                   "  tsumiki /t=<task list name> /s\n",
+                   stderr);
+        return ExitNoDisplay;
+    }
+
+    // The language file replaces the title as the main window is created.
+    QGuiApplication::setApplicationDisplayName(u"Tsumiki!"_s);
+    int status = 0;
+    {
+        TMainForm form(noDisplay);
+        if (form.EndAtStart())
+            return form.ExitStatus(); // the window's destruction writes the settings
+        if (form.Placement().WindowState == 2)
+            form.showMaximized();
+        else
+            form.show();
+        status = app.exec();
+    }
+    setMsgDialogPresenter(nullptr);
+    return status;
 }
