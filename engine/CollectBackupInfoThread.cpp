@@ -201,7 +201,7 @@ void TCollectBackupInfoThread::CollectInfoFileVerify()
             if (ok)
                 m_pendingDigests.append({i, digest});
             else
-                AddLogLine(LogFileErrorMisc + u' ' + fileName + u' ' + reason, true);
+                AddLogLine(LogFileErrorMisc + u' ' + fileName + u' ' + reason, true, true);
             FlushIfDue();
             if (IsStopping()) {
                 Terminate();

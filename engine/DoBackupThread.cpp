@@ -95,7 +95,7 @@ void TDoBackupThread::ItemDone(const QString& key, const QString& subject)
 void TDoBackupThread::ItemFailed(const QString& key, const QString& subject)
 {
     // The reason is the thread's last error, read right after the failing step.
-    AddLogLine(key + u' ' + subject + u' ' + LastErrorText(), true);
+    AddLogLine(key + u' ' + subject + u' ' + LastErrorText(), true, true);
 }
 
 void TDoBackupThread::ApplyDirAttributes(const QString& path, quint32 attributes)
@@ -227,7 +227,7 @@ void TDoBackupThread::DoFileVerify()
                 return;
             }
             if (!ok)
-                AddLogLine(LogFileErrorMisc + u' ' + subject + u' ' + reason, true);
+                AddLogLine(LogFileErrorMisc + u' ' + subject + u' ' + reason, true, true);
             else if (SameMD5Digest(s.MD5(), digest))
                 ItemDone(LogFileVerify, subject);
             else

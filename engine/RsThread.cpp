@@ -83,8 +83,10 @@ void TRsThread::SignalDone(const std::function<void()>& setFlag)
     });
 }
 
-void TRsThread::AddLogLine(const QString& line, bool toLogList)
+void TRsThread::AddLogLine(const QString& line, bool toLogList, bool isError)
 {
+    if (isError)
+        m_errorLines.fetch_add(1);
     if (m_paneLines.isEmpty())
         m_sinceFlush.start();
     m_paneLines.append(line);

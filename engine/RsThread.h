@@ -33,6 +33,8 @@ public:
     bool Terminated() const;
     // True once the body has returned.
     bool Finished() const;
+    // Error lines this worker has produced so far (an item that failed). Safe from any thread.
+    int ErrorLineCount() const { return m_errorLines.load(); }
     // Waits for the end of the body while the main thread keeps serving the worker's calls (no
     // deadlock against Synchronize). On a worker thread, or before start, it simply waits.
     void WaitFor();
@@ -60,8 +62,9 @@ protected:
     // ---- Log lines, handed to the main thread in batches (one blocking call per line would cost
     // seconds on a large tree). The run log may be null.
     void SetLogList(QStringList* logList) { m_logList = logList; }
-    // Queues a line for the pane and, with toLogList, for the run log.
-    void AddLogLine(const QString& line, bool toLogList);
+    // Queues a line for the pane and, with toLogList, for the run log. isError marks the line of a
+    // failed item; the run driver counts them (an unattended run reports them in its exit status).
+    void AddLogLine(const QString& line, bool toLogList, bool isError = false);
     // True when the queued lines should reach the main thread now: many are waiting, or the oldest
     // has waited long enough for the user to notice.
     bool FlushDue() const;
@@ -78,6 +81,7 @@ private:
 
     std::atomic<bool> m_terminated{false};
     std::atomic<bool> m_finished{false};
+    std::atomic<int> m_errorLines{0};
 };
 
 // Stops a worker and frees it: detaches its termination event, sets the terminate request when it is
