@@ -68,7 +68,7 @@ QColor TRsColor::Resolve(const QPalette& palette) const
 QColor BlendColor(const QColor& color1, const QColor& color2, int percent)
 {
     percent = std::clamp(percent, 0, 100);
-    const auto channel = [percent](int c1, int c2) { return c1 + divideBy100HalfEven((c2 - c1) * percent); };
+    const auto channel = [percent](int c1, int c2) { return divideBy100HalfEven(c1 * 100 + (c2 - c1) * percent); };
     const QColor a = color1.toRgb();
     const QColor b = color2.toRgb();
     return QColor(channel(a.red(), b.red()), channel(a.green(), b.green()), channel(a.blue(), b.blue()));

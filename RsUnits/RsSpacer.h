@@ -2,6 +2,7 @@
 
 #include "RsUnits/RsGrid.h"
 
+#include <QPainter>
 #include <QWidget>
 
 enum TLineShape { lsNone, lsSingle, lsDouble };
