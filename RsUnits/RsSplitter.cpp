@@ -86,10 +86,11 @@ void TRsSplitterHandle::mousePressEvent(QMouseEvent* event)
     event->accept();
 }
 
-void TRsSplitterHandle::dragTo(const QPoint& posInHandle)
+void TRsSplitterHandle::dragTo(const QPoint& globalPos)
 {
+    // Global positions: the bar itself moves under the mouse while it is dragged.
     const int index = m_splitter->indexOf(this);
-    const int wanted = pick(orientation(), mapToParent(posInHandle)) - m_mouseOffset;
+    const int wanted = pick(orientation(), m_splitter->mapFromGlobal(globalPos)) - m_mouseOffset;
     int pos = m_splitter->LimitedPosition(index, wanted);
     // The leading pane's new size, as the handler sees it.
     const int leadStart = pick(orientation(), m_splitter->widget(index - 1)->geometry().topLeft());
@@ -106,14 +107,14 @@ void TRsSplitterHandle::dragTo(const QPoint& posInHandle)
 void TRsSplitterHandle::mouseMoveEvent(QMouseEvent* event)
 {
     if (m_pressed && event->buttons().testFlag(Qt::LeftButton))
-        dragTo(event->position().toPoint());
+        dragTo(event->globalPosition().toPoint());
     event->accept();
 }
 
 void TRsSplitterHandle::mouseReleaseEvent(QMouseEvent* event)
 {
     if (m_pressed && event->button() == Qt::LeftButton) {
-        dragTo(event->position().toPoint());
+        dragTo(event->globalPosition().toPoint());
         m_pressed = false;
     }
     event->accept();

@@ -27,7 +27,7 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    void dragTo(const QPoint& posInHandle);
+    void dragTo(const QPoint& globalPos);
 
     TRsSplitter* m_splitter;
     int m_mouseOffset = 0;
