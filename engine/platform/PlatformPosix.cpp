@@ -500,7 +500,8 @@ CopyResult copyFile(PathView source, PathView destination, const std::atomic<boo
     if (!encode(source, src) || !encode(destination, dst))
         return CopyResult::Failed;
 
-    FdGuard in(::open(src.c_str(), O_RDONLY | O_CLOEXEC));
+    // Non-blocking: opening a FIFO for reading would otherwise wait for a writer forever.
+    FdGuard in(::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (in.get() < 0)
         return fail(), CopyResult::Failed;
     struct stat st;
@@ -508,6 +509,7 @@ CopyResult copyFile(PathView source, PathView destination, const std::atomic<boo
         return fail(), CopyResult::Failed;
     if (!S_ISREG(st.st_mode))
         return fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL), CopyResult::Failed;
+    ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
     // The temporary file lives beside the destination so the final rename stays on one file system;
