@@ -4,23 +4,75 @@
 #include "app/MsgDialog.h"
 #include "app/ProgramDir.h"
 #include "app/TmkLib.h"
+#include "engine/CollectBackupInfoThread.h"
+#include "engine/DoBackupThread.h"
+#include "engine/RsBackupList.h"
+#include "RsUnits/RsGrid.h"
+#include "RsUnits/RsImageList.h"
+#include "RsUnits/RsPanel.h"
+#include "RsUnits/RsPngButton.h"
+#include "RsUnits/RsSpacer.h"
+#include "RsUnits/RsSplitter.h"
+#include "RsUnits/RsTimer.h"
+#include "ui/MainWidgets.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDesktopServices>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QMenu>
 #include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QUrl>
 #include <QVBoxLayout>
 
-#include <cstdio>
+#include <cmath>
+#include <exception>
 
 using namespace Qt::StringLiterals;
 
 namespace {
 
-// Client area of the window as designed.
+// Client area of the window as designed (pixels at 96 pixels per inch).
 constexpr int DesignedClientWidth = 730;
 constexpr int DesignedClientHeight = 345;
+
+// Actions in the order of the action list: name, tag (the main menu it is filed under).
+struct ActionSpec
+{
+    const char16_t* name;
+    int tag;
+};
+
+const ActionSpec ActionLayout[] = {
+    {u"ActFileQuit", 0},
+    {u"ActFileQuitAll", 0},
+    {u"ActTaskListAddTaskList", 1},
+    {u"ActTaskListDeleteTaskList", 1},
+    {u"ActTaskListConfigTaskList", 1},
+    {u"ActTaskListMoveTaskListUpward", 1},
+    {u"ActTaskListMoveTaskListDownward", 1},
+    {u"ActTaskListTestTaskList", 1},
+    {u"ActTaskListRunTaskList", 1},
+    {u"ActTaskListStopTaskList", 1},
+    {u"ActTaskAddTask", 2},
+    {u"ActTaskDeleteTask", 2},
+    {u"ActTaskConfigTask", 2},
+    {u"ActTaskMoveTaskUpward", 2},
+    {u"ActTaskMoveTaskDownward", 2},
+    {u"ActTaskTestTask", 2},
+    {u"ActTaskRunTask", 2},
+    {u"ActTaskStopTask", 2},
+    {u"ActToolShowShortcutKey", 3},
+    {u"ActHelpShowHelp", 4},
+    {u"ActHelpShowVersionInfo", 4},
+    {u"ActPopMinimizeRestoreWindow", 5},
+};
 
 // Menus of the main menu and their commands in order; an empty name is a separator, "Language1"
 // the language submenu.
@@ -43,13 +95,22 @@ const MenuSpec MainMenuLayout[] = {
     {u"Help1", {u"ActHelpShowHelp", u"ActHelpShowVersionInfo"}},
 };
 
-QLabel* paneHeading(QWidget* parent, const QString& name)
+TRsSpacer* makeSpacer(QWidget* parent, const QString& name, TLineShape shape, TLineDirection direction)
 {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
-    label->setMinimumHeight(30);
-    label->setIndent(8);
-    return label;
+    auto* spacer = new TRsSpacer(parent);
+    spacer->setObjectName(name);
+    spacer->SetLineShape(shape);
+    spacer->SetLineDirection(direction);
+    return spacer;
+}
+
+TRsPngButton* makeButton(QWidget* parent, const QString& name, int width, int height)
+{
+    auto* button = new TRsPngButton(parent);
+    button->setObjectName(name);
+    button->setFixedSize(width, height);
+    button->setFocusPolicy(Qt::NoFocus);
+    return button;
 }
 
 } // namespace
@@ -67,6 +128,9 @@ TMainForm::~TMainForm()
     FormDestroy();
 }
 
+// ---------------------------------------------------------------------------------------------
+// Shared helpers
+
 QString TMainForm::MakeMainCaption(const TRsTaskList* list)
 {
     if (list && !list->TaskListName().isEmpty())
@@ -74,39 +138,213 @@ QString TMainForm::MakeMainCaption(const TRsTaskList* list)
     return ApplicationTitle;
 }
 
+TRsTaskList* TMainForm::TaskListAtRow(int row) const
+{
+    if (row <= 0 || AManager.Count() == 0 || row - 1 >= AManager.Count())
+        return nullptr;
+    return AManager.Items(row - 1);
+}
+
+TRsTaskList* TMainForm::SelectedTaskList() const
+{
+    return Grid101 ? TaskListAtRow(Grid101->Row()) : nullptr;
+}
+
+int TMainForm::GetTextTopMargin(const QFontMetrics& metrics, int height)
+{
+    const int textHeight = metrics.height();
+    if (height >= textHeight)
+        return (height - textHeight) / 2;
+    return int(std::nearbyint((height - textHeight) / 2.0)); // the default rounding: halves to even
+}
+
+int TMainForm::ScaleDesignSize(int size, double dpi)
+{
+    return int(std::nearbyint(size * dpi / 96.0));
+}
+
+int TMainForm::Scaled(int size) const
+{
+    return ScaleDesignSize(size, m_dpi);
+}
+
+void TMainForm::MoveButtonCaptionsToHints(QWidget* panel)
+{
+    if (!panel)
+        return;
+    const auto buttons = panel->findChildren<TRsPngButton*>(Qt::FindDirectChildrenOnly);
+    for (TRsPngButton* button : buttons) {
+        // An empty caption means it was moved before (the button keeps its hint).
+        if (button->Caption().isEmpty() && !button->Hint().isEmpty())
+            continue;
+        button->SetHint(DeleteAccelerator(button->Caption()));
+        button->SetCaption(QString());
+        button->SetShowHint(true);
+    }
+}
+
+bool TMainForm::AddPngStripToImageList(const QString& fileName, int columns, int rows, TRsImageList* list)
+{
+    return list && list->AddPngStrip(fileName, columns, rows);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Creation
+
 void TMainForm::FormCreate()
 {
-    resize(DesignedClientWidth, DesignedClientHeight);
+    // 1. Scale factor, taken once.
+    m_dpi = screen() ? screen()->logicalDotsPerInchY() : 96.0;
+    if (m_dpi <= 0)
+        m_dpi = 96.0;
+
+    // 2.-3. Run state and the owned lists.
+    ABreakFlag = false;
+    FIsBackupRunning = false;
+    IndexLists.Clear();
+    FSrcList = new TRsBackupList(this);
+    FDstList = new TRsBackupList(this);
+
+    CreateActions();
+    CreateMenus();
+    CreateLayout();
+    resize(Scaled(DesignedClientWidth), Scaled(DesignedClientHeight) + menuBar()->sizeHint().height());
     move(209, 304);
-    createMenus();
 
-    auto* central = new QWidget(this);
-    auto* layout = new QVBoxLayout(central);
-    layout->setContentsMargins(0, 0, 0, 0);
-    Panel101 = paneHeading(central, u"Panel101"_s);
-    Panel201 = paneHeading(central, u"Panel201"_s);
-    layout->addWidget(Panel101);
-    layout->addWidget(Panel201);
-    QLabel* panel301 = paneHeading(central, u"Panel301"_s);
-    panel301->setText(u"ログ"_s);
-    layout->addWidget(panel301);
-    layout->addStretch(1);
-    setCentralWidget(central);
-
-    // Language directory and current language file, then the window's texts.
+    // 4. Language directory and current language file, then the window's texts.
     PrepareLanguage(ProgramDirectory(), LoadLangFileNameSetting(), this);
     LoadMainFormTexts();
 
-    // Settings: placement and every task list.
+    // 5. Settings: placement, pane sizes and every task list.
     const TMainFormPlacement current{x(), y(), width(), height(), 0, 361, 150};
     m_placement = LoadMainSettings(current, AManager, this);
     move(m_placement.Left, m_placement.Top);
     resize(m_placement.Width, m_placement.Height);
 
+    // 6. Shortcut keys: the defaults until the shortcut key file is read over them.
+    ApplyDefaultShortcuts();
+
+    // 7. Every control inherits the system menu font.
+    setFont(QApplication::font("QMenu"));
+
+    // 8. The animation timer.
+    Timer1 = new TRsTimer(this);
+    Timer1->setObjectName(u"Timer1"_s);
+    Timer1->SetEnabled(false);
+    Timer1->SetAutoStopTime(0);
+    Timer1->SetInterval(100);
+    connect(Timer1, &TRsTimer::OnTimer, this, [this](TRsTimer*) { Timer1Timer(); });
+
+    // 9. Splitters: neither grid pane narrower than the command buttons.
+    Splitter1->SetShowGrab(true);
+    Splitter2->SetShowGrab(true);
+    Splitter1->SetMinSize(PngButton001->width() + PngButton002->width() + PngButton003->width() +
+                          SpacerV001->width() + SpacerV002->width() + SpacerV003->width());
+
+    // 10.-11. Button pictures; the pane buttons show their commands as tooltips.
+    LoadButtonImages();
+    MoveButtonCaptionsToHints(Panel101);
+    MoveButtonCaptionsToHints(Panel102);
+    MoveButtonCaptionsToHints(Panel201);
+    MoveButtonCaptionsToHints(Panel202);
+
+    // 12. Menus show only the accelerators written in the captions (Qt assigns none itself).
+
+    // 13.-14. Focus lamps and header looks.
+    InitIndicatorColors();
+    CommandPanel->SetShowCaption(false);
+    for (TRsPanel* header : {Panel101, Panel201, Panel301}) {
+        header->ViewOptions()->SetDrawingStyle(dsGradient);
+        header->ViewOptions()->SetGradientDirection(gdVertical);
+        header->ViewOptions()->AdjustDefaultColors();
+        header->update();
+    }
+
+    // 15. Grids and the check box pictures.
+    SetUpGrids();
+    MakeCheckBoxImages(PngImageList16);
+
+    // 16. The log pane.
+    Memo301->setFrameShape(QFrame::NoFrame);
+    Memo301->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Memo301->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo301->setAttribute(Qt::WA_InputMethodEnabled, false);
+    Memo301->setReadOnly(true);
+    Memo301->clear();
+
+    connect(qApp, &QApplication::focusChanged, this, &TMainForm::FocusChanged);
+
+    // 17. Command-line run request.
     CommandLineBranch();
 }
 
-void TMainForm::createMenus()
+void TMainForm::CreateActions()
+{
+    for (const ActionSpec& spec : ActionLayout) {
+        auto* action = new QAction(this);
+        action->setObjectName(QString::fromUtf16(spec.name));
+        action->setData(spec.tag);
+        addAction(action); // the shortcuts work wherever the focus is in the window
+        m_actions.insert(action->objectName(), action);
+    }
+    const auto act = [this](const char16_t* name) { return m_actions.value(QString::fromUtf16(name)); };
+    ActFileQuit = act(u"ActFileQuit");
+    ActFileQuitAll = act(u"ActFileQuitAll");
+    ActTaskListAddTaskList = act(u"ActTaskListAddTaskList");
+    ActTaskListDeleteTaskList = act(u"ActTaskListDeleteTaskList");
+    ActTaskListConfigTaskList = act(u"ActTaskListConfigTaskList");
+    ActTaskListMoveTaskListUpward = act(u"ActTaskListMoveTaskListUpward");
+    ActTaskListMoveTaskListDownward = act(u"ActTaskListMoveTaskListDownward");
+    ActTaskListTestTaskList = act(u"ActTaskListTestTaskList");
+    ActTaskListRunTaskList = act(u"ActTaskListRunTaskList");
+    ActTaskListStopTaskList = act(u"ActTaskListStopTaskList");
+    ActTaskAddTask = act(u"ActTaskAddTask");
+    ActTaskDeleteTask = act(u"ActTaskDeleteTask");
+    ActTaskConfigTask = act(u"ActTaskConfigTask");
+    ActTaskMoveTaskUpward = act(u"ActTaskMoveTaskUpward");
+    ActTaskMoveTaskDownward = act(u"ActTaskMoveTaskDownward");
+    ActTaskTestTask = act(u"ActTaskTestTask");
+    ActTaskRunTask = act(u"ActTaskRunTask");
+    ActTaskStopTask = act(u"ActTaskStopTask");
+    ActToolShowShortcutKey = act(u"ActToolShowShortcutKey");
+    ActHelpShowHelp = act(u"ActHelpShowHelp");
+    ActHelpShowVersionInfo = act(u"ActHelpShowVersionInfo");
+    ActPopMinimizeRestoreWindow = act(u"ActPopMinimizeRestoreWindow");
+
+    const auto bind = [this](QAction* action, void (TMainForm::*handler)()) {
+        connect(action, &QAction::triggered, this, handler);
+    };
+    bind(ActFileQuit, &TMainForm::ActFileQuitExecute);
+    bind(ActFileQuitAll, &TMainForm::ActFileQuitAllExecute);
+    bind(ActTaskListAddTaskList, &TMainForm::ActTaskListAddTaskListExecute);
+    bind(ActTaskListDeleteTaskList, &TMainForm::ActTaskListDeleteTaskListExecute);
+    bind(ActTaskListConfigTaskList, &TMainForm::ActTaskListConfigTaskListExecute);
+    bind(ActTaskListMoveTaskListUpward, &TMainForm::ActTaskListMoveTaskListUpwardExecute);
+    bind(ActTaskListMoveTaskListDownward, &TMainForm::ActTaskListMoveTaskListDownwardExecute);
+    bind(ActTaskListTestTaskList, &TMainForm::ActTaskListTestTaskListExecute);
+    bind(ActTaskListRunTaskList, &TMainForm::ActTaskListRunTaskListExecute);
+    bind(ActTaskListStopTaskList, &TMainForm::ActTaskListStopTaskListExecute);
+    bind(ActTaskAddTask, &TMainForm::ActTaskAddTaskExecute);
+    bind(ActTaskDeleteTask, &TMainForm::ActTaskDeleteTaskExecute);
+    bind(ActTaskConfigTask, &TMainForm::ActTaskConfigTaskExecute);
+    bind(ActTaskMoveTaskUpward, &TMainForm::ActTaskMoveTaskUpwardExecute);
+    bind(ActTaskMoveTaskDownward, &TMainForm::ActTaskMoveTaskDownwardExecute);
+    bind(ActTaskTestTask, &TMainForm::ActTaskTestTaskExecute);
+    bind(ActTaskRunTask, &TMainForm::ActTaskRunTaskExecute);
+    bind(ActTaskStopTask, &TMainForm::ActTaskStopTaskExecute);
+    bind(ActToolShowShortcutKey, &TMainForm::ActToolShowShortcutKeyExecute);
+    bind(ActHelpShowHelp, &TMainForm::ActHelpShowHelpExecute);
+    bind(ActHelpShowVersionInfo, &TMainForm::ActHelpShowVersionInfoExecute);
+    bind(ActPopMinimizeRestoreWindow, &TMainForm::ActPopMinimizeRestoreWindowExecute);
+}
+
+void TMainForm::ApplyDefaultShortcuts()
+{
+    ActFileQuitAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
+    ActHelpShowHelp->setShortcut(QKeySequence(Qt::Key_F1));
+}
+
+void TMainForm::CreateMenus()
 {
     for (const MenuSpec& spec : MainMenuLayout) {
         QMenu* menu = menuBar()->addMenu(QString());
@@ -121,29 +359,307 @@ void TMainForm::createMenus()
                 sub->setObjectName(name);
                 m_menus.insert(name, sub);
             } else {
-                auto* action = new QAction(this);
-                action->setObjectName(name);
-                menu->addAction(action);
-                m_actions.insert(name, action);
+                menu->addAction(m_actions.value(name));
             }
         }
     }
-    connect(m_actions.value(u"ActFileQuit"_s), &QAction::triggered, this, &TMainForm::ActFileQuitExecute);
+    File1 = m_menus.value(u"File1"_s);
+    TaskList1 = m_menus.value(u"TaskList1"_s);
+    Task1 = m_menus.value(u"Task1"_s);
+    Tool1 = m_menus.value(u"Tool1"_s);
+    Language1 = m_menus.value(u"Language1"_s);
+    Help1 = m_menus.value(u"Help1"_s);
+    connect(TaskList1, &QMenu::aboutToShow, this, &TMainForm::TaskList1Click);
+    connect(Task1, &QMenu::aboutToShow, this, &TMainForm::Task1Click);
+    connect(Tool1, &QMenu::aboutToShow, this, &TMainForm::Tool1Click);
+
+    Grid101Menu = new QMenu(this);
+    Grid101Menu->setObjectName(u"Grid101Menu"_s);
+    Grid201Menu = new QMenu(this);
+    Grid201Menu->setObjectName(u"Grid201Menu"_s);
+    TrayIcon1Menu = new QMenu(this);
+    TrayIcon1Menu->setObjectName(u"TrayIcon1Menu"_s);
+    connect(Grid101Menu, &QMenu::aboutToShow, this, &TMainForm::Grid101MenuPopup);
+    connect(Grid201Menu, &QMenu::aboutToShow, this, &TMainForm::Grid201MenuPopup);
+}
+
+void TMainForm::CreateLayout()
+{
+    PngImageList24 = new TRsImageList(this);
+    PngImageList24->setObjectName(u"PngImageList24"_s);
+    PngImageList16 = new TRsImageList(this);
+    PngImageList16->setObjectName(u"PngImageList16"_s);
+
+    auto* central = new QWidget(this);
+    central->setObjectName(u"MainClient"_s);
+    auto* column = new QVBoxLayout(central);
+    column->setContentsMargins(0, 0, 0, 0);
+    column->setSpacing(0);
+
+    // Command strip: test, run and stop, each followed by an etched bar; the animation at the right.
+    CommandPanel = new TRsPanel(central);
+    CommandPanel->setObjectName(u"CommandPanel"_s);
+    CommandPanel->SetBevelOuter(bvNone);
+    CommandPanel->setFixedHeight(Scaled(26));
+    auto* strip = new QHBoxLayout(CommandPanel);
+    strip->setContentsMargins(0, 0, 0, 0);
+    strip->setSpacing(0);
+    PngButton001 = makeButton(CommandPanel, u"PngButton001"_s, Scaled(56), Scaled(26));
+    SpacerV001 = makeSpacer(CommandPanel, u"SpacerV001"_s, lsDouble, ldVertical);
+    PngButton002 = makeButton(CommandPanel, u"PngButton002"_s, Scaled(56), Scaled(26));
+    SpacerV002 = makeSpacer(CommandPanel, u"SpacerV002"_s, lsDouble, ldVertical);
+    PngButton003 = makeButton(CommandPanel, u"PngButton003"_s, Scaled(56), Scaled(26));
+    SpacerV003 = makeSpacer(CommandPanel, u"SpacerV003"_s, lsDouble, ldVertical);
+    for (QWidget* w : {static_cast<QWidget*>(PngButton001), static_cast<QWidget*>(SpacerV001),
+                       static_cast<QWidget*>(PngButton002), static_cast<QWidget*>(SpacerV002),
+                       static_cast<QWidget*>(PngButton003), static_cast<QWidget*>(SpacerV003)})
+        strip->addWidget(w);
+    for (TRsSpacer* spacer : {SpacerV001, SpacerV002, SpacerV003})
+        spacer->setFixedSize(Scaled(10), Scaled(26));
+    strip->addStretch(1);
+    Image001 = new QLabel(CommandPanel);
+    Image001->setObjectName(u"Image001"_s);
+    Image001->setFixedSize(Scaled(26), Scaled(26));
+    Image001->setAlignment(Qt::AlignCenter);
+    strip->addWidget(Image001);
+    column->addWidget(CommandPanel);
+
+    // Splitter2 holds the two grid panes above the log pane.
+    Splitter2 = new TRsSplitter(Qt::Vertical, central);
+    Splitter2->setObjectName(u"Splitter2"_s);
+    Splitter2->setHandleWidth(Scaled(4));
+    Splitter2->setChildrenCollapsible(false);
+    column->addWidget(Splitter2, 1);
+
+    TopPanel = new QWidget(Splitter2);
+    TopPanel->setObjectName(u"TopPanel"_s);
+    auto* top = new QVBoxLayout(TopPanel);
+    top->setContentsMargins(0, 0, 0, 0);
+    top->setSpacing(0);
+    Spacer1 = makeSpacer(TopPanel, u"Spacer1"_s, lsNone, ldHorizontal);
+    Spacer1->setFixedHeight(Scaled(2));
+    top->addWidget(Spacer1);
+    Splitter1 = new TRsSplitter(Qt::Horizontal, TopPanel);
+    Splitter1->setObjectName(u"Splitter1"_s);
+    Splitter1->setHandleWidth(Scaled(4));
+    Splitter1->setChildrenCollapsible(false);
+    top->addWidget(Splitter1, 1);
+
+    LeftPanel = new QWidget(Splitter1);
+    LeftPanel->setObjectName(u"LeftPanel"_s);
+    RightPanel = new QWidget(Splitter1);
+    RightPanel->setObjectName(u"RightPanel"_s);
+    Splitter1->addWidget(LeftPanel);
+    Splitter1->addWidget(RightPanel);
+    Splitter1->setStretchFactor(0, 0);
+    Splitter1->setStretchFactor(1, 1);
+    CreatePane(1);
+    CreatePane(2);
+
+    BottomPanel = new TRsPanel(Splitter2);
+    BottomPanel->setObjectName(u"BottomPanel"_s);
+    BottomPanel->SetBevelOuter(bvNone);
+    BottomPanel->SetShowCaption(false);
+    auto* bottom = new QVBoxLayout(BottomPanel);
+    bottom->setContentsMargins(0, 0, 0, 0);
+    bottom->setSpacing(0);
+    Panel301 = new TRsPanel(BottomPanel);
+    Panel301->setObjectName(u"Panel301"_s);
+    Panel301->setFixedHeight(Scaled(30));
+    Panel301->SetAlignment(Qt::AlignLeft);
+    Panel301->SetCaption(u"ログ"_s);
+    PaintBox301 = new TPaintBox(Panel301);
+    PaintBox301->setObjectName(u"PaintBox301"_s);
+    PaintBox301->setGeometry(Scaled(4), Scaled(12), Scaled(16), Scaled(6));
+    bottom->addWidget(Panel301);
+    Memo301 = new QPlainTextEdit(BottomPanel);
+    Memo301->setObjectName(u"Memo301"_s);
+    bottom->addWidget(Memo301, 1);
+    Memo301->installEventFilter(this);
+    Splitter2->addWidget(TopPanel);
+    Splitter2->addWidget(BottomPanel);
+    Splitter2->setStretchFactor(0, 1);
+    Splitter2->setStretchFactor(1, 0);
+
+    connect(Panel301, &TRsPanel::mouseDown, this,
+            [this](TRsPanel*, Qt::MouseButton b, Qt::KeyboardModifiers s, const QPoint&) {
+                HeaderMouseDown(Memo301, b, s);
+            });
+    connect(PaintBox301, &TPaintBox::mouseDown, this,
+            [this](TPaintBox*, Qt::MouseButton b, Qt::KeyboardModifiers s, const QPoint&) {
+                HeaderMouseDown(Memo301, b, s);
+            });
+    connect(PaintBox301, &TPaintBox::paint, this,
+            [this](TPaintBox* box, QPainter*) { PaintFocusLamp(box, Memo301); });
+    connect(Splitter1, &TRsSplitter::canResize, this, [this](TRsSplitter*, int&, bool&) {
+        LeftPanel->update();
+        RightPanel->update();
+    });
+    connect(Splitter2, &TRsSplitter::canResize, this, [this](TRsSplitter*, int&, bool&) {
+        TopPanel->update();
+        BottomPanel->update();
+    });
+
+    setCentralWidget(central);
+}
+
+// Builds the task list pane (1) or the task pane (2): header with lamp and buttons, side strip with
+// the two move buttons, and the grid.
+void TMainForm::CreatePane(int pane)
+{
+    const bool lists = pane == 1;
+    QWidget* host = lists ? LeftPanel : RightPanel;
+    const QString n = QString::number(pane);
+    const auto name = [&n](const QString& kind, int index) { return kind + n + u"0"_s + QString::number(index); };
+
+    auto* layout = new QVBoxLayout(host);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* header = new TRsPanel(host);
+    header->setObjectName(u"Panel"_s + n + u"01"_s);
+    header->setFixedHeight(Scaled(30));
+    header->SetAlignment(Qt::AlignLeft);
+    auto* headerColumn = new QVBoxLayout(header);
+    headerColumn->setContentsMargins(0, 0, 0, 0);
+    headerColumn->setSpacing(0);
+    TRsSpacer* spacerTop = makeSpacer(header, name(u"SpacerH"_s, 1), lsNone, ldHorizontal);
+    TRsSpacer* spacerBottom = makeSpacer(header, name(u"SpacerH"_s, 2), lsNone, ldHorizontal);
+    spacerTop->setFixedHeight(Scaled(2));
+    spacerBottom->setFixedHeight(Scaled(2));
+    auto* buttonRow = new QHBoxLayout;
+    buttonRow->setContentsMargins(0, 0, 0, 0);
+    buttonRow->setSpacing(0);
+    buttonRow->addStretch(1);
+    TRsSpacer* spacerV = makeSpacer(header, name(u"SpacerV"_s, 1), lsDouble, ldVertical);
+    spacerV->setFixedWidth(Scaled(10));
+    buttonRow->addWidget(spacerV);
+    TRsPngButton* b1 = makeButton(header, name(u"PngButton"_s, 1), Scaled(28), Scaled(26));
+    TRsPngButton* b2 = makeButton(header, name(u"PngButton"_s, 2), Scaled(28), Scaled(26));
+    TRsPngButton* b3 = makeButton(header, name(u"PngButton"_s, 3), Scaled(28), Scaled(26));
+    buttonRow->addWidget(b1);
+    buttonRow->addWidget(b2);
+    buttonRow->addWidget(b3);
+    headerColumn->addWidget(spacerTop);
+    headerColumn->addLayout(buttonRow, 1);
+    headerColumn->addWidget(spacerBottom);
+    auto* lamp = new TPaintBox(header);
+    lamp->setObjectName(u"PaintBox"_s + n + u"01"_s);
+    lamp->setGeometry(Scaled(4), Scaled(12), Scaled(16), Scaled(6));
+    layout->addWidget(header);
+
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(0);
+    auto* grid = new TRsGrid(host);
+    grid->setObjectName(u"Grid"_s + n + u"01"_s);
+    auto* side = new TRsPanel(host);
+    side->setObjectName(u"Panel"_s + n + u"02"_s);
+    side->SetBevelOuter(bvNone);
+    side->SetShowCaption(false);
+    side->setFixedWidth(Scaled(30));
+    TRsPngButton* b4 = makeButton(side, name(u"PngButton"_s, 4), Scaled(28), Scaled(26));
+    TRsPngButton* b5 = makeButton(side, name(u"PngButton"_s, 5), Scaled(28), Scaled(26));
+    body->addWidget(grid, 1);
+    body->addWidget(side);
+    layout->addLayout(body, 1);
+
+    if (lists) {
+        Panel101 = header;
+        PaintBox101 = lamp;
+        SpacerH101 = spacerTop;
+        SpacerH102 = spacerBottom;
+        SpacerV101 = spacerV;
+        PngButton101 = b1;
+        PngButton102 = b2;
+        PngButton103 = b3;
+        Panel102 = side;
+        PngButton104 = b4;
+        PngButton105 = b5;
+        Grid101 = grid;
+        b1->SetAction(ActTaskListAddTaskList);
+        b2->SetAction(ActTaskListDeleteTaskList);
+        b3->SetAction(ActTaskListConfigTaskList);
+        b4->SetAction(ActTaskListMoveTaskListUpward);
+        b5->SetAction(ActTaskListMoveTaskListDownward);
+    } else {
+        Panel201 = header;
+        PaintBox201 = lamp;
+        SpacerH201 = spacerTop;
+        SpacerH202 = spacerBottom;
+        SpacerV201 = spacerV;
+        PngButton201 = b1;
+        PngButton202 = b2;
+        PngButton203 = b3;
+        Panel202 = side;
+        PngButton204 = b4;
+        PngButton205 = b5;
+        Grid201 = grid;
+        b1->SetAction(ActTaskAddTask);
+        b2->SetAction(ActTaskDeleteTask);
+        b3->SetAction(ActTaskConfigTask);
+        b4->SetAction(ActTaskMoveTaskUpward);
+        b5->SetAction(ActTaskMoveTaskDownward);
+    }
+
+    // Header routing: presses on the header, its spacers, its lamp or the side strip focus the grid.
+    const auto route = [this, grid](Qt::MouseButton b, Qt::KeyboardModifiers s) { HeaderMouseDown(grid, b, s); };
+    connect(header, &TRsPanel::mouseDown, this,
+            [route](TRsPanel*, Qt::MouseButton b, Qt::KeyboardModifiers s, const QPoint&) { route(b, s); });
+    connect(side, &TRsPanel::mouseDown, this,
+            [route](TRsPanel*, Qt::MouseButton b, Qt::KeyboardModifiers s, const QPoint&) { route(b, s); });
+    for (TRsSpacer* spacer : {spacerTop, spacerBottom, spacerV})
+        connect(spacer, &TRsSpacer::mouseDown, this,
+                [route](TRsSpacer*, Qt::MouseButton b, Qt::KeyboardModifiers s, const QPoint&) { route(b, s); });
+    connect(lamp, &TPaintBox::mouseDown, this,
+            [route](TPaintBox*, Qt::MouseButton b, Qt::KeyboardModifiers s, const QPoint&) { route(b, s); });
+    connect(lamp, &TPaintBox::paint, this, [this, grid](TPaintBox* box, QPainter*) { PaintFocusLamp(box, grid); });
+    connect(side, &TRsPanel::resized, this, [this, side, b4, b5](TRsPanel*) { SideStripResize(side, b4, b5); });
 }
 
 void TMainForm::LoadMainFormTexts()
 {
     const TMainFormTexts texts = ::LoadMainFormTexts();
     QGuiApplication::setApplicationDisplayName(texts.title);
-    setWindowTitle(MakeMainCaption(nullptr));
-    Panel101->setText(TaskListLabel);
-    Panel201->setText(TaskLabel);
+    setWindowTitle(MakeMainCaption(SelectedTaskList()));
+    Panel101->SetCaption(TaskListLabel);
+    Panel201->SetCaption(TaskLabel);
     for (auto it = texts.captions.cbegin(); it != texts.captions.cend(); ++it) {
         if (QAction* action = m_actions.value(it.key()))
             action->setText(it.value());
         else if (QMenu* menu = m_menus.value(it.key()))
             menu->setTitle(it.value());
     }
+    ActPopMinimizeRestoreWindow->setText(MinimizeToTrayCaption);
+}
+
+void TMainForm::LoadButtonImages()
+{
+    const QString fileName = ProgramDirectory() + u"Image/Tmk24.png"_s;
+    if (!QFileInfo::exists(fileName)) {
+        ShowMsgDialog(MsgErrorFileNotFound + u"\n\n"_s + fileName, TMsgDlgType::Error, TMsgDlgButtons::OK, this);
+        return;
+    }
+    if (!AddPngStripToImageList(fileName, 32, 1, PngImageList24)) {
+        // A file that is there but cannot be read as a strip: say so the same way, buttons stay bare.
+        ShowMsgDialog(MsgErrorFileNotFound + u"\n\n"_s + fileName, TMsgDlgType::Error, TMsgDlgButtons::OK, this);
+        return;
+    }
+    const qreal ratio = devicePixelRatioF();
+    const std::pair<TRsPngButton*, int> paneButtons[] = {
+        {PngButton101, 3},  {PngButton102, 4},  {PngButton103, 5},  {PngButton104, 6},  {PngButton105, 7},
+        {PngButton201, 11}, {PngButton202, 12}, {PngButton203, 13}, {PngButton204, 14}, {PngButton205, 15},
+    };
+    for (const auto& [button, index] : paneButtons)
+        button->SetGlyphUp(PngImageList24->Pixmap(index, ratio));
+}
+
+void TMainForm::InitIndicatorColors()
+{
+    IndicatorColor = QColor(255, 209, 25);
+    IndicatorBottomColor = palette().color(QPalette::Light);
+    // The themed look of current desktops: a light grey upper edge.
+    IndicatorTopColor = QColor(220, 220, 220);
 }
 
 void TMainForm::CommandLineBranch()
@@ -155,7 +671,7 @@ void TMainForm::CommandLineBranch()
         ShowMsgDialog(FormatLangText(MsgErrorTaskListNotFound, CommandLineTaskListName) + u"\n\n"_s +
                           MsgErrorAbortBackup,
                       TMsgDlgType::Error, TMsgDlgButtons::OK, this);
-        if (m_noDisplay) {
+        if (m_noDisplay && SilentRun) {
             // Unattended without a display: there is no window to fall back to.
             m_endAtStart = true;
             m_exitStatus = 2;
@@ -164,30 +680,71 @@ void TMainForm::CommandLineBranch()
         return;
     }
     if (SilentRun) {
-        setWindowTitle(MakeMainCaption(AManager.Items(CommandLineTaskListIndex)));
-        // FIXME(run controller): the unattended run is not built yet; end as after a run.
-        std::fputs("Tsumiki!: the unattended run is not available in this build; the task list was not run.\n",
-                   stderr);
+        TRsTaskList* list = AManager.Items(CommandLineTaskListIndex);
+        setWindowTitle(MakeMainCaption(list));
+        Grid201->SetRowCount(qMax(list->Count() + 1, 2));
+        RunCommandLineTaskList(CommandLineTaskListName, ActTaskListRunTaskList);
         m_endAtStart = true;
-        m_exitStatus = 0;
+        ActFileQuitExecute();
     }
 }
+
+// ---------------------------------------------------------------------------------------------
+// Show
 
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
-    m_grid101Row = LoadSelectedRow(AManager.Count());
+    if (!event->spontaneous())
+        FormShow();
+}
+
+void TMainForm::FormShow()
+{
+    if (!m_rowShown) {
+        // The pane sizes from the settings, once the splitters know their extent.
+        const int bottom = qMax(Scaled(30), m_placement.BottomPanelHeight);
+        const int left = qMax(Splitter1->MinSize(), m_placement.LeftPanelWidth);
+        Splitter2->setSizes({qMax(1, Splitter2->height() - Splitter2->handleWidth() - bottom), bottom});
+        Splitter1->setSizes({left, qMax(1, Splitter1->width() - Splitter1->handleWidth() - left)});
+    }
+
+    // 1.-2. Grid margins; header captions start one row height plus the text margin in.
+    ComputeGridMargins();
+    for (TRsPanel* header : {Panel101, Panel201, Panel301})
+        header->ViewOptions()->SetCaptionMarginLeft(Grid201->DefaultRowHeight() + FGridTextLeftMargin);
+
+    // 3.-5. The stored task list row, its tasks and the caption.
+    Grid101->SetRowCount(qMax(AManager.Count() + 1, 2));
+    Grid101->SetRow(LoadSelectedRow(AManager.Count()));
     m_rowShown = true;
-    const int index = m_grid101Row - 1;
-    setWindowTitle(MakeMainCaption(index < AManager.Count() ? AManager.Items(index) : nullptr));
-    if (CommandLineRun && !SilentRun) {
-        // FIXME(run controller): the start-up run is not built yet.
-        std::fputs("Tsumiki!: the start-up run is not available in this build; the task list was not run.\n",
-                   stderr);
-        CommandLineRun = false;
-        CommandLineTaskListName.clear();
+    TRsTaskList* list = SelectedTaskList();
+    Grid201->SetRowCount(list ? qMax(list->Count() + 1, 2) : 2);
+    setWindowTitle(MakeMainCaption(list));
+
+    // 6. A start-up run starts once the window is up; a silent run shows its progress.
+    if (!SilentRun) {
+        QMetaObject::invokeMethod(this, &TMainForm::WMStartupRun, Qt::QueuedConnection);
+    } else {
+        BindCommandStripTaskList(false);
+        if (CommandLineTaskListIndex >= 0)
+            Grid101->SetRow(CommandLineTaskListIndex + 1);
+        if (FCurrentRowIndex > 0 && FCurrentRowIndex < Grid201->RowCount())
+            Grid201->SetRow(FCurrentRowIndex);
     }
 }
+
+void TMainForm::WMStartupRun()
+{
+    if (!CommandLineRun || SilentRun)
+        return;
+    RunCommandLineTaskList(CommandLineTaskListName, ActTaskListRunTaskList);
+    CommandLineRun = false;
+    CommandLineTaskListName.clear();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Quit, help and the dialogs
 
 void TMainForm::closeEvent(QCloseEvent* event)
 {
@@ -197,19 +754,51 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::ActFileQuitExecute()
 {
+    if (FIsBackupRunning)
+        ABreakFlag = true;
+    StopAndFreeThread(FCollectBackupInfoThread);
+    StopAndFreeThread(FDoBackupThread);
+    m_quitting = true;
     QCoreApplication::quit();
 }
+
+void TMainForm::ActHelpShowHelpExecute()
+{
+    try {
+        const QString fileName = ProgramDirectory() + u"Help/index.html"_s;
+        if (QFileInfo::exists(fileName))
+            QDesktopServices::openUrl(QUrl::fromLocalFile(fileName)); // the result is not examined
+        else
+            ShowMsgDialog(MsgErrorFileNotFound + u"\n\n"_s + fileName, TMsgDlgType::Error);
+    } catch (const std::exception&) {
+        ShowMsgDialog(MsgErrorCannotShowHelp, TMsgDlgType::Error);
+    }
+}
+
+void TMainForm::TaskList1Click()
+{
+}
+
+void TMainForm::Task1Click()
+{
+}
+
+// ---------------------------------------------------------------------------------------------
+// Destruction
 
 TMainFormPlacement TMainForm::currentPlacement() const
 {
     TMainFormPlacement p = m_placement;
-    const QRect frame = frameGeometry();
-    p.Left = frame.left();
-    p.Top = frame.top();
-    // The client size, as applied at creation.
-    p.Width = width();
-    p.Height = height();
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    p.Left = frameGeometry().left();
+    p.Top = frameGeometry().top();
+    p.Width = normal.width();
+    p.Height = normal.height();
     p.WindowState = isMaximized() ? 2 : 0;
+    if (m_rowShown) {
+        p.LeftPanelWidth = LeftPanel->width();
+        p.BottomPanelHeight = BottomPanel->height();
+    }
     return p;
 }
 
@@ -218,6 +807,16 @@ void TMainForm::FormDestroy()
     if (m_destroyed)
         return;
     m_destroyed = true;
+    // Workers still alive (a window destroyed without quitting) are stopped before the lists go.
+    ABreakFlag = true;
+    StopAndFreeThread(FCollectBackupInfoThread);
+    StopAndFreeThread(FDoBackupThread);
+    if (Timer1)
+        Timer1->SetEnabled(false);
+    // The remembered rows of the selected task list, when the task grid still has the focus.
+    if (m_rowShown && Grid201->hasFocus())
+        Grid201Exit();
     // The row is only known once the window has been shown; a window never shown keeps the stored one.
-    SaveMainSettings(currentPlacement(), m_grid101Row, SilentRun || !m_rowShown, AManager, nullptr);
+    const int row = Grid101->Row();
+    SaveMainSettings(currentPlacement(), row, SilentRun || !m_rowShown, AManager, nullptr);
 }

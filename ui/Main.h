@@ -1,18 +1,47 @@
 #pragma once
 
 #include "app/Settings.h"
+#include "engine/BackupIndexLists.h"
+#include "engine/RsThread.h"
 #include "model/RsTaskList.h"
 
+#include <QColor>
+#include <QList>
 #include <QMainWindow>
 #include <QMap>
+#include <QPoint>
+
+#include <atomic>
+#include <functional>
 
 class QAction;
+class QFontMetrics;
 class QLabel;
 class QMenu;
+class QPlainTextEdit;
+class QWidget;
+class TCollectBackupInfoThread;
+class TDoBackupThread;
+class TPaintBox;
+class TRsBackupList;
+class TRsGrid;
+class TRsImageList;
+class TRsPanel;
+class TRsPngButton;
+class TRsSpacer;
+class TRsSplitter;
+class TRsTimer;
+class TRunLog;
 
-// The program's main window. Its creation reads the language texts, the settings and every task
-// list, and handles the command-line run request; destroying it writes the settings and every task
-// list file.
+// The program's one main window and the owner of its working state: the task lists, the run's
+// listings and pending operations, and the workers of the task being run.
+//
+// Its creation reads the language texts, the settings and every task list, lays out the panes and
+// handles the command-line run request; closing it quits the program, and destroying it writes the
+// settings and every task list file.
+//
+// The run controller and the run log are members of this class too; their bodies live in
+// ui/MainRun.cpp and ui/RunLog.cpp.
 class TMainForm : public QMainWindow
 {
     Q_OBJECT
@@ -22,44 +51,300 @@ public:
     explicit TMainForm(bool noDisplay = false, QWidget* parent = nullptr);
     ~TMainForm() override;
 
+    // ---- Working state (public: the dialogs and editing commands work on it in place)
+
     // All task lists, in display order.
     TRsTaskListManager AManager;
+    // Name of the action that opened a task list or task dialog (add or configure).
+    QString ActionName;
+    // Stop request of the run in progress; written on the main thread only, read by every worker.
+    std::atomic<bool> ABreakFlag{false};
+    // The six index lists of the task being run (DirAttribIndexList ... FileDeleteIndexList).
+    TBackupIndexLists IndexLists;
+    // Window handles of the other running copies, for quit-all.
+    QList<qintptr> AHandleList;
+    // Worker completion marks.
+    bool CollectBackupInfoDone = false;
+    bool DoBackupDone = false;
+
+    // ---- Start-up results for the program entry
 
     // Creation decided that the program ends without entering the message loop (a command-line
     // run that needs no window); ExitStatus() is then the process exit status.
     bool EndAtStart() const { return m_endAtStart; }
     int ExitStatus() const { return m_exitStatus; }
-
     // Placement read from the settings ("WindowState" 2 = maximised).
     const TMainFormPlacement& Placement() const { return m_placement; }
 
+    // ---- Shared helpers
+
     // The application title, " - " and the task list's name when one is given and named.
     static QString MakeMainCaption(const TRsTaskList* list);
+    // The task list shown in Grid101's row: none for a row <= 0, an empty manager or a row past
+    // the last list.
+    TRsTaskList* TaskListAtRow(int row) const;
+    // The selected task list (the one at Grid101's current row), or none.
+    TRsTaskList* SelectedTaskList() const;
+    // Top margin that centres one line of the font in a cell of the given height.
+    static int GetTextTopMargin(const QFontMetrics& metrics, int height);
+    // A design size at 96 pixels per inch scaled to dpi, rounded to nearest with halves to even.
+    static int ScaleDesignSize(int size, double dpi);
+    // For every PNG button directly on panel: the caption without its accelerator becomes the
+    // button's tooltip and the caption is emptied, so the button shows only its image.
+    static void MoveButtonCaptionsToHints(QWidget* panel);
+    // Loads a PNG strip of columns x rows cells and appends the cells to list; false when the file
+    // cannot be read.
+    static bool AddPngStripToImageList(const QString& fileName, int columns, int rows, TRsImageList* list);
+    // Makes the two 16 x 16 check box pictures of the task grid (0 empty, 1 ticked).
+    static void MakeCheckBoxImages(TRsImageList* list);
+
+    // Loads the task list's tasks into Grid201 (its remembered rows) and puts its name in the
+    // caption. Also used by the task list editing commands.
+    void SelectTaskList(TRsTaskList* list);
 
     QAction* Action(const QString& name) const { return m_actions.value(name); }
 
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // ---- Creation, show, destruction (ui/Main.cpp)
     void FormCreate();
+    void FormShow();
     void FormDestroy();
-    void createMenus();
+    void CreateActions();
+    void CreateMenus();
+    void CreateLayout();
+    void CreatePane(int pane);
     void LoadMainFormTexts();
+    void ApplyDefaultShortcuts();
+    void LoadButtonImages();
+    void InitIndicatorColors();
     void CommandLineBranch();
-    void ActFileQuitExecute();
+    void WMStartupRun();
     TMainFormPlacement currentPlacement() const;
+    int Scaled(int size) const;
 
+    // ---- Command strip, focus lamps, header routing (ui/MainPanes.cpp)
+    void BindCommandStripTaskList(bool fromFocus);
+    void BindCommandStripTask();
+    void Memo301Enter();
+    void BindCommandButton(TRsPngButton* button, QAction* action, int imageIndex, bool enable);
+    void RepaintFocusLamps();
+    void PaintFocusLamp(TPaintBox* box, QWidget* control);
+    void HeaderMouseDown(QWidget* target, Qt::MouseButton button, Qt::KeyboardModifiers shift);
+    void SideStripResize(QWidget* strip, TRsPngButton* upper, TRsPngButton* lower);
+    bool Memo301KeyDown(int key, Qt::KeyboardModifiers shift);
+    void FocusChanged(QWidget* old, QWidget* now);
+
+    // ---- Commands of this window (ui/Main.cpp)
+    void ActFileQuitExecute();
+    void ActFileQuitAllExecute();
+    void ActHelpShowHelpExecute();
+    void ActToolShowShortcutKeyExecute();
+    void ActHelpShowVersionInfoExecute();
+    void ActPopMinimizeRestoreWindowExecute();
+    void TaskList1Click();
+    void Task1Click();
+    void Tool1Click();
+    // Task list and task editing (dialogs and moves).
+    void ActTaskListAddTaskListExecute();
+    void ActTaskListDeleteTaskListExecute();
+    void ActTaskListConfigTaskListExecute();
+    void ActTaskListMoveTaskListUpwardExecute();
+    void ActTaskListMoveTaskListDownwardExecute();
+    void ActTaskAddTaskExecute();
+    void ActTaskDeleteTaskExecute();
+    void ActTaskConfigTaskExecute();
+    void ActTaskMoveTaskUpwardExecute();
+    void ActTaskMoveTaskDownwardExecute();
+
+    // ---- Grids (ui/MainGrids.cpp)
+    void SetUpGrids();
+    void ComputeGridMargins();
+    void Grid101DrawCell(int col, int row, const QRect& rect);
+    void Grid201DrawCell(int col, int row, const QRect& rect);
+    void Grid101Click();
+    void Grid101MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, const QPoint& pos);
+    void Grid101MouseUp(Qt::MouseButton button, Qt::KeyboardModifiers shift, const QPoint& pos);
+    void Grid101MouseMove(const QPoint& pos);
+    void Grid201MouseMove(const QPoint& pos);
+    void Grid101DblClick();
+    void Grid201DblClick();
+    void Grid201MouseDown(Qt::MouseButton button, Qt::KeyboardModifiers shift, const QPoint& pos);
+    void Grid201KeyDown(int& key, Qt::KeyboardModifiers shift);
+    void Grid101Enter();
+    void Grid201Enter();
+    void Grid201Exit();
+    void Grid101Resize();
+    void Grid201Resize();
+    void Grid101MenuPopup();
+    void Grid201MenuPopup();
+    void ToggleTaskEnabled(TRsTaskList* list, int x, int y);
+    void ShowGridTip(TRsGrid* grid, const QPoint& pos, const QString& text);
+
+    // ---- Run controller (ui/MainRun.cpp)
+public:
+    void ActTaskListTestTaskListExecute();
+    void ActTaskListRunTaskListExecute();
+    void ActTaskListStopTaskListExecute();
+    void ActTaskTestTaskExecute();
+    void ActTaskRunTaskExecute();
+    void ActTaskStopTaskExecute();
+
+private:
+    void Timer1Timer();
+    bool CheckBreakFlag() const;
+    void RunTask(QAction* command, TRsTaskList* list, bool test, const TBreakFunction& breakFunction, int index);
+    void ScanAndCollect(TRsTaskList* list, int index, const TBreakFunction& breakFunction);
+    void ExecuteBackup(TRsTaskList* list, int index, bool test, const TBreakFunction& breakFunction);
+    void SetRunControls(QAction* command, bool enabled);
+    void StartRunAnimation(QAction* command);
+    void StopRunAnimation();
+    void RunCommandLineTaskList(const QString& name, QAction* command);
+    void CollectBackupInfoThreadTerminate();
+    void DoBackupThreadTerminate();
+
+    // ---- Run log (ui/MainRun.cpp, on top of ui/RunLog.h)
+    void WriteRunHeader(QAction* command, TRsTaskList* list, int index);
+    void WriteRunFooter(TRsTaskList* list);
+
+    // ---- Run controller helpers and state (ui/MainRun.cpp)
+    friend class TestRunController;
+    // The log pane's line sinks (made on first use).
+    TRunLog* RunLog();
+    // Asks with a confirmation box; true on OK.
+    bool ConfirmRunCommand(const QString& text, const QString& item);
+    // "SrcLabel: src" and " DstLabel: dst" on two lines, for the task commands' boxes.
+    static QString TaskText(const TRsTaskItem* task);
+    void BeginRun(QAction* command);
+    void EndRun(QAction* command);
+    // Runs the enabled tasks of a list; shared by the task list commands and the command-line run.
+    void RunTaskListTasks(QAction* command, TRsTaskList* list, bool test, bool trackRow);
+    // Waits in a nested event loop until done() holds or the run is stopped, serving the workers.
+    void WaitForWorkers(const std::function<bool()>& done, const std::function<void(TRsWaitLoop&)>& wakeOn);
+    void RequestStop();
+    TRunLog* m_runLog = nullptr;
+    TRsWaitLoop* m_runWait = nullptr;
+    // The run had an error line, a missing path or a stop (an unattended run exits with 1).
+    bool m_runFailed = false;
+    // The log file could not be written: no further task starts.
+    bool m_runAborted = false;
+    // An error to show once the controls are back.
+    QString m_runError;
+
+    // ---- Fields, in the window's order
+    int FGridCheckBoxLeftMargin = 0;
+    int FGridCheckBoxTopMargin = 0;
+    int FGridTextLeftMargin = 0;
+    int FGridTextTopMargin = 0;
+    Qt::WindowStates FWindowState = Qt::WindowNoState;
+    bool FIsBackupRunning = false;
+    int FFrameIndex = 0;
+    int FFrameCount = 0;
+    TRsBackupList* FSrcList = nullptr;
+    TRsBackupList* FDstList = nullptr;
+    TCollectBackupInfoThread* FCollectBackupInfoThread = nullptr;
+    TDoBackupThread* FDoBackupThread = nullptr;
+    int FCurrentRowIndex = 0;
+    bool FGrid101LeftClicked = false;
+    QColor IndicatorTopColor;
+    QColor IndicatorBottomColor;
+    QColor IndicatorColor;
+
+    // ---- Actions (objectName = the action's name)
+    QAction* ActFileQuit = nullptr;
+    QAction* ActFileQuitAll = nullptr;
+    QAction* ActTaskListAddTaskList = nullptr;
+    QAction* ActTaskListDeleteTaskList = nullptr;
+    QAction* ActTaskListConfigTaskList = nullptr;
+    QAction* ActTaskListMoveTaskListUpward = nullptr;
+    QAction* ActTaskListMoveTaskListDownward = nullptr;
+    QAction* ActTaskListTestTaskList = nullptr;
+    QAction* ActTaskListRunTaskList = nullptr;
+    QAction* ActTaskListStopTaskList = nullptr;
+    QAction* ActTaskAddTask = nullptr;
+    QAction* ActTaskDeleteTask = nullptr;
+    QAction* ActTaskConfigTask = nullptr;
+    QAction* ActTaskMoveTaskUpward = nullptr;
+    QAction* ActTaskMoveTaskDownward = nullptr;
+    QAction* ActTaskTestTask = nullptr;
+    QAction* ActTaskRunTask = nullptr;
+    QAction* ActTaskStopTask = nullptr;
+    QAction* ActToolShowShortcutKey = nullptr;
+    QAction* ActHelpShowHelp = nullptr;
+    QAction* ActHelpShowVersionInfo = nullptr;
+    QAction* ActPopMinimizeRestoreWindow = nullptr;
+
+    // ---- Menus
+    QMenu* File1 = nullptr;
+    QMenu* TaskList1 = nullptr;
+    QMenu* Task1 = nullptr;
+    QMenu* Tool1 = nullptr;
+    QMenu* Language1 = nullptr;
+    QMenu* Help1 = nullptr;
+    QMenu* Grid101Menu = nullptr;
+    QMenu* Grid201Menu = nullptr;
+    QMenu* TrayIcon1Menu = nullptr;
+
+    // ---- Components
+    TRsPanel* CommandPanel = nullptr;
+    TRsPngButton* PngButton001 = nullptr;
+    TRsPngButton* PngButton002 = nullptr;
+    TRsPngButton* PngButton003 = nullptr;
+    TRsSpacer* SpacerV001 = nullptr;
+    TRsSpacer* SpacerV002 = nullptr;
+    TRsSpacer* SpacerV003 = nullptr;
+    QLabel* Image001 = nullptr;
+    QWidget* TopPanel = nullptr;
+    TRsSpacer* Spacer1 = nullptr;
+    QWidget* LeftPanel = nullptr;
+    TRsPanel* Panel101 = nullptr;
+    TPaintBox* PaintBox101 = nullptr;
+    TRsPngButton* PngButton101 = nullptr;
+    TRsPngButton* PngButton102 = nullptr;
+    TRsPngButton* PngButton103 = nullptr;
+    TRsSpacer* SpacerV101 = nullptr;
+    TRsSpacer* SpacerH101 = nullptr;
+    TRsSpacer* SpacerH102 = nullptr;
+    TRsPanel* Panel102 = nullptr;
+    TRsPngButton* PngButton104 = nullptr;
+    TRsPngButton* PngButton105 = nullptr;
+    TRsGrid* Grid101 = nullptr;
+    TRsSplitter* Splitter1 = nullptr;
+    QWidget* RightPanel = nullptr;
+    TRsPanel* Panel201 = nullptr;
+    TPaintBox* PaintBox201 = nullptr;
+    TRsPngButton* PngButton201 = nullptr;
+    TRsPngButton* PngButton202 = nullptr;
+    TRsPngButton* PngButton203 = nullptr;
+    TRsSpacer* SpacerV201 = nullptr;
+    TRsSpacer* SpacerH201 = nullptr;
+    TRsSpacer* SpacerH202 = nullptr;
+    TRsPanel* Panel202 = nullptr;
+    TRsPngButton* PngButton204 = nullptr;
+    TRsPngButton* PngButton205 = nullptr;
+    TRsGrid* Grid201 = nullptr;
+    TRsSplitter* Splitter2 = nullptr;
+    TRsPanel* BottomPanel = nullptr;
+    TRsPanel* Panel301 = nullptr;
+    TPaintBox* PaintBox301 = nullptr;
+    QPlainTextEdit* Memo301 = nullptr;
+    TRsTimer* Timer1 = nullptr;
+    TRsImageList* PngImageList24 = nullptr;
+    TRsImageList* PngImageList16 = nullptr;
+
+    // ---- Start-up and window state
+    double m_dpi = 96.0;
     bool m_noDisplay = false;
     bool m_endAtStart = false;
     int m_exitStatus = 0;
     bool m_destroyed = false;
-    int m_grid101Row = 1;
+    bool m_quitting = false;
     bool m_rowShown = false;
     TMainFormPlacement m_placement;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QMenu*> m_menus;
-    QLabel* Panel101 = nullptr;
-    QLabel* Panel201 = nullptr;
 };
