@@ -82,9 +82,16 @@ int hexDigit(QChar c)
 TIniFile::TIniFile(const QString& fileName)
     : m_fileName(fileName)
 {
-    QFile file(fileName);
-    if (!file.exists())
+    const QFileInfo info(fileName);
+    if (!info.exists())
         return;
+    // Opening a FIFO would block for ever, and a directory has nothing to read.
+    if (!info.isFile()) {
+        m_loadFailed = true;
+        m_error = u"Cannot read \"%1\": it is not a file"_s.arg(QDir::toNativeSeparators(fileName));
+        return;
+    }
+    QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         m_loadFailed = true;
         m_error = u"Cannot read \"%1\": %2"_s.arg(QDir::toNativeSeparators(fileName), file.errorString());
@@ -381,10 +388,19 @@ bool TIniFile::UpdateFile()
     }
     // QSaveFile writes a temporary file beside the target and renames it over the target only when
     // everything was written, so a full disk or a crash never leaves a truncated file behind.
-    QSaveFile file(m_fileName);
+    // A settings file kept elsewhere through a symbolic link stays there: the link's target is
+    // rewritten, not the link replaced by a plain file.
+    QString target = m_fileName;
+    const QFileInfo info(m_fileName);
+    if (info.isSymLink()) {
+        const QString resolved = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
+        if (!resolved.isEmpty())
+            target = resolved;
+    }
+    QSaveFile file(target);
     const QByteArray bytes = toBytes();
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        m_error = u"Cannot write \"%1\": %2"_s.arg(QDir::toNativeSeparators(m_fileName), file.errorString());
+        m_error = u"Cannot write \"%1\": %2"_s.arg(QDir::toNativeSeparators(target), file.errorString());
         file.cancelWriting();
         return false;
     }

@@ -76,6 +76,11 @@ QString LogHeadingTitle(const QString& taskListName)
 
 bool ReadLogFileLines(const QString& fileName, QStringList& lines, QString* errorText)
 {
+    if (!QFileInfo(fileName).isFile()) { // a FIFO would block the open for ever
+        if (errorText)
+            *errorText = u"Cannot read \"%1\": it is not a file"_s.arg(QDir::toNativeSeparators(fileName));
+        return false;
+    }
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly)) {
         if (errorText)

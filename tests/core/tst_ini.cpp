@@ -7,6 +7,8 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using testsupport::utf16leWithBom;
 
@@ -38,6 +40,7 @@ private slots:
     void updateFileWritesAndReopens();
     void updateFileFailureKeepsOldFile();
     void missingAndUnreadableFiles();
+    void fifoAndSymbolicLink();
     void hostileBytes_data();
     void hostileBytes();
     void largeFile();
@@ -372,6 +375,30 @@ void TestIni::missingAndUnreadableFiles()
     QVERIFY(notAFile.ReadSections().isEmpty());
     QVERIFY(notAFile.loadFailed());
     QVERIFY(!notAFile.errorString().isEmpty());
+}
+
+void TestIni::fifoAndSymbolicLink()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    // A FIFO in place of the file: reading it would block for ever.
+    const QString fifo = dir.filePath(u"fifo.ini"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const TIniFile fromFifo(fifo);
+    QVERIFY(fromFifo.loadFailed());
+    QVERIFY(fromFifo.ReadSections().isEmpty());
+
+    // A settings file reached through a link: the target is rewritten and the link stays a link.
+    const QString real = dir.filePath(u"real.ini"_s);
+    const QString link = dir.filePath(u"link.ini"_s);
+    QVERIFY(testsupport::writeBytes(real, utf16leWithBom(u"[A]\r\nk=1\r\n"_s)));
+    QVERIFY(QFile::link(real, link));
+    TIniFile ini(link);
+    QCOMPARE(ini.ReadInteger(u"A"_s, u"k"_s, 0), 1);
+    ini.WriteInteger(u"A"_s, u"k"_s, 2);
+    QVERIFY2(ini.UpdateFile(), qPrintable(ini.errorString()));
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(testsupport::readBytes(real), utf16leWithBom(u"[A]\r\nk=2\r\n\r\n"_s));
 }
 
 void TestIni::hostileBytes_data()

@@ -12,6 +12,8 @@
 
 #include <memory>
 
+#include <sys/stat.h>
+
 using namespace Qt::StringLiterals;
 using testsupport::utf16leWithBom;
 
@@ -59,6 +61,7 @@ private slots:
     void datedLogReplacesLogOnLoad_data();
     void datedLogReplacesLogOnLoad();
     void datedLogIgnoredWhenNotWanted();
+    void datedLogThatIsNoFile();
     void saveFailureIsReported();
     void missingFileReadsAsEmpty();
     void assignCopiesDeeply();
@@ -451,6 +454,22 @@ void TestTaskList::datedLogIgnoredWhenNotWanted()
     QVERIFY(other.LoadFromFile(path));
     QCOMPARE(other.LogList, (QStringList{Dashes78, label() + u": Daily"_s}));
     QCOMPARE(other.AddDateStr, true);
+}
+
+void TestTaskList::datedLogThatIsNoFile()
+{
+    // A FIFO named like today's log must not block the start; the failure is reported and the
+    // list itself still loads.
+    const QString path = m_dir->filePath(u"Daily.ini"_s);
+    QVERIFY(testsupport::writeBytes(path, utf16leWithBom(u"[General]\r\nTaskListName=Daily\r\nAddDateStr=1\r\n"
+                                                          "TaskCount=1\r\n"_s)));
+    QCOMPARE(::mkfifo(QFile::encodeName(m_dir->filePath(u"Daily20161013.log"_s)).constData(), 0600), 0);
+    TRsTaskList list;
+    QString error;
+    QVERIFY(!list.LoadFromFile(path, &error));
+    QVERIFY(error.contains(u"Daily20161013.log"_s));
+    QCOMPARE(list.Count(), 1);
+    QCOMPARE(list.LogList, (QStringList{Dashes78, label() + u": Daily"_s}));
 }
 
 void TestTaskList::saveFailureIsReported()
