@@ -722,6 +722,13 @@ void TMainForm::FormShow()
     Grid201->SetRowCount(list ? qMax(list->Count() + 1, 2) : 2);
     setWindowTitle(MakeMainCaption(list));
 
+    // The task list grid is the window's first active control: it binds the command strip.
+    if (!focusWidget() && Grid101->isEnabled()) {
+        Grid101->setFocus(Qt::OtherFocusReason);
+        if (!Grid101->hasFocus()) // the window is not active yet; the focus-in comes later
+            Grid101Enter();
+    }
+
     // 6. A start-up run starts once the window is up; a silent run shows its progress.
     if (!SilentRun) {
         QMetaObject::invokeMethod(this, &TMainForm::WMStartupRun, Qt::QueuedConnection);
