@@ -8,6 +8,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <clocale>
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,6 +33,7 @@ class TestCachedStream : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void emptyFile();
     void readServedByRefills();
     void readsOfAnySizeMatchTheFile_data();
@@ -47,6 +50,12 @@ private Q_SLOTS:
     void writeOnReadOnlyStream();
     void copyFrom();
 };
+
+void TestCachedStream::initTestCase()
+{
+    // The system's error texts are compared in their untranslated form.
+    std::setlocale(LC_MESSAGES, "C");
+}
 
 void TestCachedStream::emptyFile()
 {

@@ -12,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <clocale>
+
 using namespace Qt::StringLiterals;
 
 class TestMD5 : public QObject
@@ -19,6 +21,7 @@ class TestMD5 : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
+    void initTestCase();
     void rfc1321Suite_data();
     void rfc1321Suite();
     void stringEncodings();
@@ -31,6 +34,12 @@ private Q_SLOTS:
     void sameDigest();
     void missingFileRaises();
 };
+
+void TestMD5::initTestCase()
+{
+    // The system's error texts are compared in their untranslated form.
+    std::setlocale(LC_MESSAGES, "C");
+}
 
 void TestMD5::rfc1321Suite_data()
 {
