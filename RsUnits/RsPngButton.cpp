@@ -10,8 +10,6 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScreen>
-#include <QStyle>
-#include <QStyleOption>
 
 namespace {
 
@@ -375,16 +373,27 @@ void TRsPngButton::paintEvent(QPaintEvent*)
 
     const bool pressed = shownPressed() || m_down;
     if (m_buttonStyle != pbsNoFrame && isEnabled() && (pressed || m_mouseInControl)) {
-        // A flat tool button: a frame only while hot or pressed, as toolbars draw theirs.
-        QStyleOptionToolButton option;
-        option.initFrom(this);
-        option.rect = rect();
-        option.state |= QStyle::State_AutoRaise;
-        if (pressed)
-            option.state |= m_down ? (QStyle::State_On | QStyle::State_Sunken) : QStyle::State_Sunken;
-        else
-            option.state |= QStyle::State_Raised | QStyle::State_MouseOver;
-        style()->drawPrimitive(QStyle::PE_PanelButtonTool, &option, &painter, this);
+        // A flat toolbar button: a tinted frame only while hot, held or latched, in the
+        // palette's highlight colour so that it follows the desktop's colours.
+        const QColor highlight = palette().color(QPalette::Active, QPalette::Highlight);
+        QColor fillColour = highlight;
+        QColor edgeColour = highlight;
+        if (shownPressed()) {
+            fillColour.setAlpha(90);
+            edgeColour.setAlpha(220);
+        } else if (m_down) {
+            fillColour.setAlpha(m_mouseInControl ? 75 : 55);
+            edgeColour.setAlpha(190);
+        } else {
+            fillColour.setAlpha(38);
+            edgeColour.setAlpha(160);
+        }
+        painter.save();
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(QPen(edgeColour, 1.0));
+        painter.setBrush(fillColour);
+        painter.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 3.0, 3.0);
+        painter.restore();
     }
 
     const Geometry geo = computeGeometry();
