@@ -394,12 +394,16 @@ void TMainForm::ScanAndCollect(TRsTaskList* list, int index, const TBreakFunctio
     worker->OnTerminate = [this] { CollectBackupInfoThreadTerminate(); };
     connect(worker, &TRsThread::linesAdded, log, &TRunLog::AddPaneLines);
     connect(worker, &TRsThread::done, this, [this] { CollectBackupInfoDone = true; });
-    WaitForWorkers([worker, this] { return CollectBackupInfoDone || worker->Finished(); },
-                   [worker](TRsWaitLoop& wait) {
-                       wait.WakeOn(worker, &TRsThread::done);
-                       wait.WakeOn(worker, &QThread::finished);
-                   });
-    if (worker->ErrorLineCount() > 0)
+    // Quitting may free the worker during the wait: only the field, cleared at once, is trusted.
+    WaitForWorkers(
+        [this] {
+            return CollectBackupInfoDone || !FCollectBackupInfoThread || FCollectBackupInfoThread->Finished();
+        },
+        [worker](TRsWaitLoop& wait) {
+            wait.WakeOn(worker, &TRsThread::done);
+            wait.WakeOn(worker, &QThread::finished);
+        });
+    if (FCollectBackupInfoThread && FCollectBackupInfoThread->ErrorLineCount() > 0)
         m_runFailed = true;
 }
 
@@ -413,12 +417,12 @@ void TMainForm::ExecuteBackup(TRsTaskList* list, int index, bool test, const TBr
     worker->OnTerminate = [this] { DoBackupThreadTerminate(); };
     connect(worker, &TRsThread::linesAdded, RunLog(), &TRunLog::AddPaneLines);
     connect(worker, &TRsThread::done, this, [this] { DoBackupDone = true; });
-    WaitForWorkers([worker, this] { return DoBackupDone || worker->Finished(); },
+    WaitForWorkers([this] { return DoBackupDone || !FDoBackupThread || FDoBackupThread->Finished(); },
                    [worker](TRsWaitLoop& wait) {
                        wait.WakeOn(worker, &TRsThread::done);
                        wait.WakeOn(worker, &QThread::finished);
                    });
-    if (worker->ErrorLineCount() > 0)
+    if (FDoBackupThread && FDoBackupThread->ErrorLineCount() > 0)
         m_runFailed = true;
 }
 
