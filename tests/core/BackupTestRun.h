@@ -126,6 +126,8 @@ struct TaskRun
 
     TaskRun(const QString& srcPath, const QString& dstPath, bool mirroring = false, bool verifying = false,
             bool includingSubDirs = true);
+    // The run log without its two heading lines.
+    QStringList Log() const { return taskList.LogList.mid(2); }
     TBreakFunction BreakFunction() { return [this] { return stopFlag.load(); }; }
 
     // Scans both trees side by side and waits for both.
@@ -188,6 +190,8 @@ inline void SetTestLanguageTexts()
 inline TaskRun::TaskRun(const QString& srcPath, const QString& dstPath, bool mirroring, bool verifying,
                         bool includingSubDirs)
 {
+    // The run controller only scans directories it has found to exist.
+    MakeDirs(dstPath);
     task = new TRsTaskItem;
     task->SrcPath = srcPath;
     task->DstPath = dstPath;

@@ -1,0 +1,314 @@
+#include "BackupTestRun.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <thread>
+
+using namespace Qt::StringLiterals;
+using namespace enginetest;
+
+namespace {
+
+constexpr qint64 kOld = 1600000000;
+constexpr qint64 kNew = 1700000000;
+
+// Files below root with content, mode and time, for comparing trees.
+QStringList Snapshot(const QString& root)
+{
+    QStringList out;
+    for (const QString& rel : ListTree(root)) {
+        const QString path = root + u'/' + rel;
+        out.append(rel + u" mode="_s + QString::number(Mode(path), 8)
+                   + (rel.endsWith(u'/') ? QString()
+                                         : u" t="_s + QString::number(MTime(path)) + u" "_s
+                                               + QString::fromLatin1(ReadFile(path).toHex())));
+    }
+    return out;
+}
+
+QStringList TempFiles(const QString& root)
+{
+    return ListTree(root).filter(u".tsumiki-"_s);
+}
+
+} // namespace
+
+class TestDoBackup : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void initTestCase() { SetTestLanguageTexts(); }
+    void mirrorsEndToEnd();
+    void testModeChangesNothing();
+    void verification();
+    void readOnlyAndHiddenFiles();
+    void hostileNames();
+    void destinationLinkNeverDeletedThrough();
+    void sourceLinkLoopAndFifo();
+    void unwritableDestinationIsLoggedAndRunGoesOn();
+    void stopInsideLargeCopyKeepsOldBackup();
+    void stopBetweenItems();
+};
+
+void TestDoBackup::mirrorsEndToEnd()
+{
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    QVERIFY(WriteFile(s + u"/same.txt"_s, "same", kOld));
+    QVERIFY(WriteFile(s + u"/changed.txt"_s, "new content", kNew));
+    QVERIFY(WriteFile(s + u"/new/deep/n.txt"_s, "n", kNew));
+    QVERIFY(MakeDirs(s + u"/emptydir"_s));
+    QVERIFY(WriteFile(d + u"/same.txt"_s, "same", kOld));
+    QVERIFY(WriteFile(d + u"/changed.txt"_s, "old", kOld));
+    QVERIFY(WriteFile(d + u"/gone.txt"_s, "g", kOld));
+    QVERIFY(WriteFile(d + u"/a/b/x.txt"_s, "x", kOld));
+
+    TaskRun run(s, d, true);
+    run.RunAll();
+    QCOMPARE(Snapshot(d), Snapshot(s));
+    QVERIFY(TempFiles(d).isEmpty());
+    const QStringList expected{
+        u"collected DirAttrib"_s, u"collected DirNew"_s, u"collected DirDelete"_s, u"collected FileNew"_s,
+        u"collected FileOverwrite"_s, u"collected FileDelete"_s,
+        u"LogDirNew emptydir"_s, u"LogDirNew new"_s, u"LogDirNew new/deep"_s,
+        u"LogFileNew new/deep/n.txt"_s, u"LogFileOverwrite changed.txt"_s,
+        u"LogFileDelete a/b/x.txt"_s, u"LogFileDelete gone.txt"_s,
+        u"LogDirDelete a/b"_s, u"LogDirDelete a"_s}; // deeper directories first
+    QCOMPARE(run.pane, expected);
+    // Item lines also reach the run log, collected lines do not.
+    QCOMPARE(run.Log(), expected.mid(6));
+
+    // A second run has nothing to do.
+    TaskRun again(s, d, true);
+    again.RunAll();
+    QVERIFY(again.lists.IsEmpty());
+    QVERIFY(again.Log().isEmpty());
+}
+
+void TestDoBackup::testModeChangesNothing()
+{
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    QVERIFY(WriteFile(s + u"/n.txt"_s, "n", kNew));
+    QVERIFY(WriteFile(s + u"/o.txt"_s, "o2", kNew));
+    QVERIFY(WriteFile(s + u"/dir/f.txt"_s, "f", kNew));
+    QVERIFY(WriteFile(d + u"/o.txt"_s, "o1", kOld));
+    QVERIFY(WriteFile(d + u"/x/x.txt"_s, "x", kOld));
+    QVERIFY(Chmod(d + u"/x"_s, 0700));
+    QVERIFY(MakeDirs(d + u"/dir"_s));
+    QVERIFY(Chmod(d + u"/dir"_s, 0700));
+    const QStringList before = Snapshot(d);
+
+    TaskRun run(s, d, true, true);
+    run.RunAll(true);
+    QCOMPARE(Snapshot(d), before);
+    QCOMPARE(run.Log(),
+             (QStringList{u"LogDirAttrib dir"_s, u"LogFileNew dir/f.txt"_s, u"LogFileNew n.txt"_s,
+                          u"LogFileOverwrite o.txt"_s, u"LogFileDelete x/x.txt"_s, u"LogDirDelete x"_s}));
+    // A test of a verifying task computes the digests but verifies nothing.
+    QVERIFY(run.pane.contains(u"collected FileVerify"_s));
+    QVERIFY(run.pane.filter(u"LogFileVerify"_s).isEmpty());
+}
+
+void TestDoBackup::verification()
+{
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    QVERIFY(WriteFile(s + u"/a.txt"_s, "aaa", kNew));
+    QVERIFY(WriteFile(s + u"/b.txt"_s, "bbb", kNew));
+    QVERIFY(WriteFile(d + u"/b.txt"_s, "old", kOld));
+    QVERIFY(WriteFile(s + u"/changed.txt"_s, "before", kNew));
+
+    TaskRun run(s, d, false, true);
+    run.Scan();
+    run.Collect();
+    // Changed after its digest was taken: the copy no longer matches it.
+    QVERIFY(WriteFile(s + u"/changed.txt"_s, "after!", kNew));
+    run.Execute(false);
+    const QStringList verifyLines = run.Log().filter(u"Verify"_s);
+    QCOMPARE(verifyLines.size(), 3);
+    QCOMPARE(verifyLines.at(0), u"LogFileVerify "_s + d + u"/a.txt"_s); // subject: the full destination path
+    QVERIFY(verifyLines.at(1).startsWith(u"LogFileErrorVerify "_s + d + u"/changed.txt ("_s));
+    QCOMPARE(verifyLines.at(2), u"LogFileVerify "_s + d + u"/b.txt"_s); // overwrites after new files
+    QCOMPARE(ReadFile(d + u"/b.txt"_s), QByteArray("bbb"));
+}
+
+void TestDoBackup::readOnlyAndHiddenFiles()
+{
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    QVERIFY(WriteFile(s + u"/ro.txt"_s, "new", kNew));
+    QVERIFY(Chmod(s + u"/ro.txt"_s, 0444));
+    QVERIFY(WriteFile(s + u"/.hidden"_s, "h", kNew));
+    QVERIFY(WriteFile(s + u"/rodir/f.txt"_s, "f", kNew));
+    QVERIFY(Chmod(s + u"/rodir"_s, 0555));
+    QVERIFY(WriteFile(d + u"/ro.txt"_s, "old", kOld));
+    QVERIFY(Chmod(d + u"/ro.txt"_s, 0400)); // a read-only destination is overwritten too
+    TaskRun run(s, d, true);
+    run.RunAll();
+    QCOMPARE(run.Log().filter(u"Error"_s), QStringList());
+    QCOMPARE(Snapshot(d), Snapshot(s));
+    QCOMPARE(Mode(d + u"/ro.txt"_s), mode_t(0444));
+    QCOMPARE(Mode(d + u"/rodir"_s), mode_t(0555)); // its own bits once its files are in
+    QVERIFY(Chmod(s + u"/rodir"_s, 0755));
+    QVERIFY(Chmod(d + u"/rodir"_s, 0755));
+}
+
+void TestDoBackup::hostileNames()
+{
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    const QString bad = NameFromBytes(QByteArray("\xff\xfe latin1 \xe9"));
+    QVERIFY(WriteFile(s + u"/with space/file name.txt"_s, "1", kNew));
+    QVERIFY(WriteFile(s + u'/' + bad + u'/' + bad, "2", kNew));
+    QVERIFY(WriteFile(s + u"/日本語.txt"_s, "3", kNew));
+    TaskRun run(s, d);
+    run.RunAll();
+    QCOMPARE(run.Log().filter(u"Error"_s), QStringList());
+    QCOMPARE(Snapshot(d), Snapshot(s));
+    // The exact bytes came through.
+    const std::string raw = Native(d) + "/\xff\xfe latin1 \xe9/\xff\xfe latin1 \xe9";
+    QCOMPARE(ReadFile(platform::fromNative(raw).empty() ? QString() : NameFromBytes(QByteArray::fromStdString(raw))),
+             QByteArray("2"));
+    QVERIFY(run.Log().contains(u"LogFileNew "_s + bad + u'/' + bad));
+}
+
+void TestDoBackup::destinationLinkNeverDeletedThrough()
+{
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    QVERIFY(WriteFile(s + u"/keep.txt"_s, "k", kNew));
+    QVERIFY(WriteFile(tmp.path() + u"/elsewhere/precious.txt"_s, "precious", kOld));
+    QVERIFY(WriteFile(tmp.path() + u"/elsewhere/sub/more.txt"_s, "more", kOld));
+    QVERIFY(MakeDirs(d));
+    QVERIFY(Symlink(tmp.path() + u"/elsewhere"_s, d + u"/link"_s));
+    QVERIFY(Symlink(tmp.path() + u"/elsewhere/precious.txt"_s, d + u"/filelink"_s));
+    TaskRun run(s, d, true);
+    run.RunAll();
+    QCOMPARE(run.Log().filter(u"Error"_s), QStringList());
+    QVERIFY(run.Log().contains(u"LogDirDelete link"_s));
+    QVERIFY(run.Log().contains(u"LogFileDelete filelink"_s));
+    QVERIFY(!Exists(d + u"/link"_s));
+    QVERIFY(!Exists(d + u"/filelink"_s));
+    QCOMPARE(ReadFile(tmp.path() + u"/elsewhere/precious.txt"_s), QByteArray("precious"));
+    QCOMPARE(ReadFile(tmp.path() + u"/elsewhere/sub/more.txt"_s), QByteArray("more"));
+    QCOMPARE(ListTree(d), QStringList{u"keep.txt"_s});
+}
+
+void TestDoBackup::sourceLinkLoopAndFifo()
+{
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    QVERIFY(WriteFile(s + u"/a/f.txt"_s, "f", kNew));
+    QVERIFY(Symlink(s, s + u"/a/loop"_s));
+    QCOMPARE(::mkfifo(Native(s + u"/a/pipe"_s).c_str(), 0644), 0);
+    QElapsedTimer timer;
+    timer.start();
+    TaskRun run(s, d, true);
+    run.RunAll();
+    QVERIFY(timer.elapsed() < 60000);
+    QCOMPARE(run.Log().filter(u"Error"_s), QStringList());
+    QCOMPARE(ListTree(d), (QStringList{u"a/"_s, u"a/f.txt"_s}));
+}
+
+void TestDoBackup::unwritableDestinationIsLoggedAndRunGoesOn()
+{
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    QVERIFY(WriteFile(s + u"/sub/f.txt"_s, "f", kNew));
+    QVERIFY(WriteFile(s + u"/z.txt"_s, "z", kNew));
+    // A regular file stands where the directory should go: nothing can be written below it, root
+    // included.
+    QVERIFY(WriteFile(d + u"/sub"_s, "in the way", kOld));
+    TaskRun run(s, d, false);
+    run.RunAll();
+    const QStringList log = run.Log();
+    QCOMPARE(log.size(), 3);
+    QVERIFY2(log.at(0).startsWith(u"LogDirErrorNew sub ("_s) && log.at(0).endsWith(u')'), qPrintable(log.at(0)));
+    QVERIFY2(log.at(1).startsWith(u"LogFileErrorNew sub/f.txt ("_s), qPrintable(log.at(1)));
+    QCOMPARE(log.at(2), u"LogFileNew z.txt"_s);
+    QCOMPARE(ReadFile(d + u"/z.txt"_s), QByteArray("z"));
+    QCOMPARE(ReadFile(d + u"/sub"_s), QByteArray("in the way"));
+}
+
+void TestDoBackup::stopInsideLargeCopyKeepsOldBackup()
+{
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    QByteArray big(128 << 20, 'n');
+    QVERIFY(WriteFile(s + u"/big.bin"_s, big, kNew));
+    QVERIFY(WriteFile(s + u"/later.txt"_s, "later", kNew));
+    QVERIFY(WriteFile(d + u"/big.bin"_s, "old backup", kOld));
+    big.clear();
+    TaskRun run(s, d);
+    run.Scan();
+    run.Collect();
+    QCOMPARE(run.lists.FileOverwriteIndexList.size(), 1);
+    // Stop as soon as the copy's temporary file appears in the destination.
+    std::atomic<bool> sawCopy{false};
+    std::atomic<bool> quit{false};
+    std::thread watcher([&] {
+        while (!quit.load()) {
+            if (!TempFiles(d).isEmpty()) {
+                sawCopy = true;
+                run.stopFlag = true;
+                return;
+            }
+        }
+    });
+    run.Execute(false);
+    quit = true;
+    watcher.join();
+    if (!sawCopy.load())
+        QSKIP("the copy ended before the watcher saw it; nothing to stop");
+    QCOMPARE(ReadFile(d + u"/big.bin"_s), QByteArray("old backup"));
+    QCOMPARE(MTime(d + u"/big.bin"_s), kOld);
+    QCOMPARE(TempFiles(d), QStringList());
+    QCOMPARE(run.Log().size(), 2);
+    QCOMPARE(run.Log().at(0), u"LogFileNew later.txt"_s); // new files come first
+    QVERIFY2(run.Log().at(1).startsWith(u"LogFileErrorOverwrite big.bin ("_s),
+             qPrintable(run.Log().at(1)));
+}
+
+void TestDoBackup::stopBetweenItems()
+{
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    for (int i = 0; i < 50; ++i)
+        QVERIFY(WriteFile(s + u"/f%1.txt"_s.arg(i, 2, 10, QChar(u'0')), "x", kNew));
+    QVERIFY(WriteFile(d + u"/extra.txt"_s, "x", kOld));
+    TaskRun run(s, d, true);
+    run.Scan();
+    run.Collect();
+    std::atomic<int> calls{0};
+    bool done = false;
+    auto* worker = new TDoBackupThread(&run.src, &run.dst, &run.taskList, 0, &run.lists, &run.taskList.LogList,
+                                       [&calls] { return calls.fetch_add(1) >= 9; }, nullptr, false);
+    connect(worker, &TRsThread::done, this, [&done] { done = true; });
+    TRsWaitLoop wait([&done] { return done; });
+    wait.WakeOn(worker, &TRsThread::done);
+    wait.Exec();
+    StopAndFreeThread(worker);
+    // It ended at an item boundary: each copied file has its line, no file more; the later phases
+    // (deletion) did not run.
+    const QStringList log = run.Log();
+    QVERIFY(log.size() > 0 && log.size() < 50);
+    QCOMPARE(log.filter(u"LogFileNew f"_s).size(), log.size());
+    QCOMPARE(ListTree(d).size(), log.size() + 1);
+    QVERIFY(Exists(d + u"/extra.txt"_s));
+}
+
+QTEST_GUILESS_MAIN(TestDoBackup)
+#include "tst_dobackup.moc"
