@@ -104,6 +104,10 @@ public:
 
     QAction* Action(const QString& name) const { return m_actions.value(name); }
 
+    // Tests of the window and its grids reach the run state and the handlers directly.
+    friend class TestMainWindow;
+    friend class TestGrids;
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
