@@ -86,9 +86,9 @@ bool enumerateDirectory(PathView directory, bool followLinks,
 bool statPath(PathView path, bool followLinks, DirEntry& out);
 
 bool isExistingDirectory(PathView path, bool followLinks);
-// Applies the permission bits carried by an attribute word (follows links). The read-only bit takes
-// the owner's write permission away; a word without permission bits (made by hand) only sets or
-// clears the owner's write permission according to its read-only bit.
+// Applies the permission bits carried by an attribute word exactly (follows links); the low bits are
+// then not looked at. A word without permission bits (made by hand) only sets or clears the owner's
+// write permission according to its read-only bit.
 bool setAttributes(PathView path, uint32_t attributes);
 // Gives the owner write permission when it lacks it.
 bool makeWritable(PathView path);

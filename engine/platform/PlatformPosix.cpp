@@ -174,20 +174,14 @@ int64_t daysFromCivil(int64_t y, unsigned m, unsigned d)
 
 bool removeTreeAt(int parentFd, const char* name);
 
-// Empties the open directory dirFd, never following a link.
-bool removeContents(int dirFd)
+// Empties an open directory, never following a link. The listing owns the directory's descriptor,
+// so a deep tree holds one descriptor per level.
+bool removeContents(DIR* dir)
 {
-    const int fd = ::dup(dirFd);
-    if (fd < 0)
-        return fail();
-    DirPtr dir(::fdopendir(fd));
-    if (!dir) {
-        ::close(fd);
-        return fail();
-    }
+    const int dirFd = ::dirfd(dir);
     for (;;) {
         errno = 0;
-        const dirent* e = ::readdir(dir.get());
+        const dirent* e = ::readdir(dir);
         if (!e) {
             if (errno != 0)
                 return fail();
@@ -215,11 +209,12 @@ bool removeContents(int dirFd)
 
 bool removeTreeAt(int parentFd, const char* name)
 {
-    FdGuard fd(::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+    constexpr int kOpenFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    FdGuard fd(::openat(parentFd, name, kOpenFlags));
     if (fd.get() < 0 && errno == EACCES) {
         // A directory without owner permissions cannot be listed; it is being removed anyway.
         ::fchmodat(parentFd, name, S_IRWXU, 0);
-        fd.reset(::openat(parentFd, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
+        fd.reset(::openat(parentFd, name, kOpenFlags));
     }
     if (fd.get() < 0) {
         if (errno == ENOTDIR || errno == ELOOP) // became a link or a file meanwhile: remove it itself
@@ -229,9 +224,13 @@ bool removeTreeAt(int parentFd, const char* name)
     struct stat st;
     if (::fstat(fd.get(), &st) == 0 && (st.st_mode & S_IRWXU) != S_IRWXU)
         ::fchmod(fd.get(), st.st_mode | S_IRWXU);
-    if (!removeContents(fd.get()))
+    DirPtr dir(::fdopendir(fd.get()));
+    if (!dir)
+        return fail();
+    fd.release();
+    if (!removeContents(dir.get()))
         return false;
-    fd.reset();
+    dir.reset();
     return ::unlinkat(parentFd, name, AT_REMOVEDIR) == 0 || fail();
 }
 
@@ -395,8 +394,6 @@ bool setAttributes(PathView path, uint32_t attributes)
     if (!encode(path, native))
         return false;
     mode_t mode = mode_t((attributes >> 16) & 07777);
-    if (mode != 0 && (attributes & kAttrReadOnly))
-        mode &= ~mode_t(S_IWUSR); // the read-only bit wins over the carried bits
     if (mode == 0) {
         // A word without permission bits (one made by hand, such as "archive only") says only
         // whether the owner may write: keep the rest of the mode.

@@ -128,6 +128,7 @@ private Q_SLOTS:
     void copyIntoUnwritableDirectory();
     void createDirectories();
     void removeTreeNeverFollowsLinks();
+    void removeDeepTree();
     void lastErrorText();
     void localDateTime();
 };
@@ -384,14 +385,17 @@ void TestPlatform::setAttributesAppliesPermissions()
     struct stat st;
     QCOMPARE(::stat(b, &st), 0);
     QCOMPARE(int(st.st_mode & 07777), 0640);
-    // The read-only bit takes the owner's write permission even when the carried bits grant it.
-    QVERIFY(setAttributes(fromNative(b.toStdString()), ea.attributes | kAttrReadOnly));
+    // Carried bits win over the low bits: a caller may grant itself access for a while.
+    QVERIFY(setAttributes(fromNative(b.toStdString()), (0700u << 16) | kAttrReadOnly | kAttrArchive));
     QCOMPARE(::stat(b, &st), 0);
-    QCOMPARE(int(st.st_mode & 07777), 0440);
+    QCOMPARE(int(st.st_mode & 07777), 0700);
     // A word without permission bits only switches the owner's write permission.
+    QVERIFY(setAttributes(fromNative(b.toStdString()), kAttrArchive | kAttrReadOnly));
+    QCOMPARE(::stat(b, &st), 0);
+    QCOMPARE(int(st.st_mode & 07777), 0500);
     QVERIFY(setAttributes(fromNative(b.toStdString()), kAttrArchive));
     QCOMPARE(::stat(b, &st), 0);
-    QCOMPARE(int(st.st_mode & 07777), 0640);
+    QCOMPARE(int(st.st_mode & 07777), 0700);
     QVERIFY(!setAttributes(join(dir.path(), u"missing"), ea.attributes));
     QCOMPARE(lastError().code, ENOENT);
 }
@@ -611,6 +615,32 @@ void TestPlatform::removeTreeNeverFollowsLinks()
 
     QVERIFY(!removeDirectoryTree(join(dir.path(), u"missing")));
     QCOMPARE(lastError().code, ENOENT);
+}
+
+void TestPlatform::removeDeepTree()
+{
+    TempDir dir;
+    QVERIFY(dir.isValid());
+    // Removal holds one descriptor per level and recurses once per level.
+    QByteArray path = nativeOf(dir.path(), "deep");
+    QVERIFY(::mkdir(path, 0755) == 0);
+    const int fd = ::open(path, O_RDONLY | O_DIRECTORY);
+    QVERIFY(fd >= 0);
+    int current = fd;
+    for (int i = 0; i < 600; ++i) {
+        QCOMPARE(::mkdirat(current, "d", 0755), 0);
+        const int next = ::openat(current, "d", O_RDONLY | O_DIRECTORY);
+        QVERIFY(next >= 0);
+        const int file = ::openat(next, "f", O_WRONLY | O_CREAT, 0644);
+        QVERIFY(file >= 0);
+        ::close(file);
+        ::close(current);
+        current = next;
+    }
+    ::close(current);
+    QVERIFY(removeDirectoryTree(fromNative(path.toStdString())));
+    struct stat st;
+    QCOMPARE(::lstat(path, &st), -1);
 }
 
 void TestPlatform::lastErrorText()
