@@ -23,7 +23,7 @@ public:
 
     // Files larger than this are not read (they cannot be ours); the image stays empty and
     // loadFailed() is true.
-    static constexpr qint64 MaxFileSize = 512LL * 1024 * 1024;
+    static constexpr qint64 MaxFileSize = 256LL * 1024 * 1024;
 
     // An image parsed from raw file bytes, not bound to a file (UpdateFile() then fails).
     static TIniFile fromBytes(const QByteArray& bytes);
