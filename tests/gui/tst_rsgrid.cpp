@@ -123,6 +123,7 @@ private slots:
     void mouseSelectsAndReportsClick();
     void mouseToCell();
     void lockedColumnWidthCannotBeDragged();
+    void fixedCellsHotAndPressed();
     void limitColWidth();
     void makeRowVisible();
 };
@@ -596,6 +597,57 @@ void TestRsGrid::lockedColumnWidthCannotBeDragged()
     QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, QPoint(149, 10));
     QCOMPARE(g->ColWidths(1), 84);
     QCOMPARE(down.count(), 1);
+}
+
+void TestRsGrid::fixedCellsHotAndPressed()
+{
+    Fixture f(10, 4, 4);
+    TRsGrid* g = f.grid;
+    g->SetOptions(g->Options() | goFixedColClick | goFixedHotTrack);
+    g->SetClickDisabledFixedCells({QPoint(3, 0)});
+    QHash<int, QPair<TGridDrawState, QRect>> header; // by column, the last drawing of row 0
+    connect(g, &TRsGrid::drawCell, this, [&](TRsGrid*, int col, int row, const QRect& rect, TGridDrawState state) {
+        if (row == 0)
+            header[col] = {state, rect};
+    });
+    QSignalSpy fixedClicks(g, &TRsGrid::fixedCellClicked);
+    const auto move = [&](QPoint pos, Qt::MouseButtons buttons) {
+        QMouseEvent event(QEvent::MouseMove, QPointF(pos), g->viewport()->mapToGlobal(QPointF(pos)), Qt::NoButton,
+                          buttons, {});
+        QApplication::sendEvent(g->viewport(), &event);
+    };
+
+    // Hovering a header cell makes it hot.
+    const QRect cell1 = g->CellRect(1, 0);
+    move(cell1.center(), Qt::NoButton);
+    g->viewport()->grab();
+    QVERIFY(header[1].first.testFlag(gdHotTrack));
+    QVERIFY(!header[2].first.testFlag(gdHotTrack));
+
+    // Pressed: the pressed look with the rectangle shifted one pixel right and down; the click on release.
+    QTest::mousePress(g->viewport(), Qt::LeftButton, {}, cell1.center());
+    g->viewport()->grab();
+    QVERIFY(header[1].first.testFlag(gdPressed));
+    QCOMPARE(header[1].second, cell1.translated(1, 1));
+    QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, cell1.center());
+    QCOMPARE(fixedClicks.count(), 1);
+    QCOMPARE(fixedClicks.at(0).at(1).toInt(), 1);
+    g->viewport()->grab();
+    QVERIFY(!header[1].first.testFlag(gdPressed));
+
+    // The header over the first scrollable column and the listed cell never look hot or pressed.
+    for (int col : {0, 3}) {
+        const QRect r = g->CellRect(col, 0);
+        move(r.center(), Qt::NoButton);
+        QTest::mousePress(g->viewport(), Qt::LeftButton, {}, r.center());
+        g->viewport()->grab();
+        QVERIFY(!header[col].first.testFlag(gdPressed));
+        QVERIFY(!header[col].first.testFlag(gdHotTrack));
+        QCOMPARE(header[col].second, r);
+        QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, r.center());
+    }
+    // Header presses leave the selection alone.
+    QCOMPARE(g->Row(), 1);
 }
 
 void TestRsGrid::limitColWidth()
