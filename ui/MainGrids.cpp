@@ -37,6 +37,8 @@ void TMainForm::SetUpGrids()
         grid->setAttribute(Qt::WA_InputMethodEnabled, false);
         grid->setContextMenuPolicy(Qt::CustomContextMenu);
         grid->setFocusPolicy(Qt::StrongFocus);
+        // Moves without a button held are needed for the tooltips of shortened texts.
+        grid->viewport()->setMouseTracking(true);
         grid->EndUpdate();
     }
     Grid101->SetOptions(goFixedHorzLine | goHorzLine | goRowSelect | goThumbTracking);
