@@ -13,6 +13,7 @@
 
 class QFontMetrics;
 class QPainter;
+class QTimer;
 class TRsGrid;
 
 // A colour that either holds its own RGB value or follows a role of the palette it is drawn with,
@@ -295,6 +296,7 @@ private:
     bool arrowKey(int& key);
     void pageKey(int key);
     void wheelStep(bool up, Qt::KeyboardModifiers shift, const QPoint& pos);
+    void dragSelect(const QPoint& pos);
 
     int FUpdateLock = 0;
     TViewOptions* m_viewOptions;
@@ -335,4 +337,7 @@ private:
     QPoint m_hotCell{-1, -1};
     bool m_hotPressed = false;
     QPoint m_pressedCell{-1, -1};
+    // Keeps a selecting drag going while the mouse rests beyond the scrollable cells.
+    QTimer* m_dragScrollTimer;
+    QPoint m_lastDragPos;
 };

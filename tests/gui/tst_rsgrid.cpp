@@ -121,6 +121,7 @@ private slots:
     void scrollBarsFollowContentAndSwitches();
     void scrollBarMovesTopRow();
     void mouseSelectsAndReportsClick();
+    void dragSelectsAndScrolls();
     void mouseToCell();
     void lockedColumnWidthCannotBeDragged();
     void fixedCellsHotAndPressed();
@@ -554,6 +555,33 @@ void TestRsGrid::mouseSelectsAndReportsClick()
     QCOMPARE(g->Row(), 3);
     QTest::mouseClick(g->viewport(), Qt::LeftButton, {}, g->CellRect(1, 0).center());
     QCOMPARE(g->Row(), 3);
+}
+
+void TestRsGrid::dragSelectsAndScrolls()
+{
+    Fixture f(20, 4);
+    TRsGrid* g = f.grid;
+    QSignalSpy clicked(g, &TRsGrid::clicked);
+    const auto move = [&](QPoint pos) {
+        QMouseEvent event(QEvent::MouseMove, QPointF(pos), g->viewport()->mapToGlobal(QPointF(pos)), Qt::NoButton,
+                          Qt::LeftButton, {});
+        QApplication::sendEvent(g->viewport(), &event);
+    };
+    QTest::mousePress(g->viewport(), Qt::LeftButton, {}, g->CellRect(1, 2).center());
+    move(g->CellRect(1, 4).center());
+    QCOMPARE(g->Row(), 4);
+    // Held below the grid, the selection keeps moving down and the view follows it.
+    move(QPoint(70, g->viewport()->height() + 20));
+    QCOMPARE(g->Row(), 5);
+    QTRY_VERIFY(g->Row() >= 8);
+    QVERIFY(g->TopRow() > 1);
+    QVERIFY(g->Row() < g->TopRow() + g->VisibleRowCount());
+    QCOMPARE(clicked.count(), 0); // a drag reports its click once, on release
+    QTest::mouseRelease(g->viewport(), Qt::LeftButton, {}, QPoint(70, g->viewport()->height() + 20));
+    const int row = g->Row();
+    QTest::qWait(200);
+    QCOMPARE(g->Row(), row); // released: no more movement
+    QCOMPARE(clicked.count(), 1);
 }
 
 void TestRsGrid::mouseToCell()
