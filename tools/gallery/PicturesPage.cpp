@@ -10,6 +10,8 @@
 #include <QPainter>
 #include <QVBoxLayout>
 
+#include <memory>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -103,14 +105,13 @@ QGroupBox* animationBox(TRsImageList* images, QWidget* page)
 
     auto* timer = new TRsTimer(box);
     timer->SetInterval(100);
-    int* count = new int(0);
+    auto count = std::make_shared<int>(0);
     QObject::connect(timer, &TRsTimer::OnTimer, box, [=](TRsTimer*) {
         list->step();
         task->step();
         tray->step();
         ticks->setText(u"ticks: %1"_s.arg(++*count));
     });
-    QObject::connect(box, &QObject::destroyed, timer, [count] { delete count; });
     timer->SetEnabled(true);
     return box;
 }
