@@ -348,6 +348,10 @@ private:
     bool m_destroyed = false;
     bool m_quitting = false;
     bool m_rowShown = false;
+    // The left double click on Grid201 being handled: where and with which modifiers.
+    bool m_grid201DblClickPending = false;
+    QPoint m_grid201DblClickPos;
+    Qt::KeyboardModifiers m_grid201DblClickShift;
     TMainFormPlacement m_placement;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QMenu*> m_menus;

@@ -39,6 +39,7 @@ void TMainForm::SetUpGrids()
         grid->setFocusPolicy(Qt::StrongFocus);
         // Moves without a button held are needed for the tooltips of shortened texts.
         grid->viewport()->setMouseTracking(true);
+        grid->viewport()->installEventFilter(this);
         grid->EndUpdate();
     }
     Grid101->SetOptions(goFixedHorzLine | goHorzLine | goRowSelect | goThumbTracking);
@@ -267,6 +268,12 @@ void TMainForm::Grid101DblClick()
 void TMainForm::Grid201DblClick()
 {
     ActTaskConfigTask->trigger();
+    // The second press of a double click is a press too: on a check box it toggles the task once
+    // the dialog has closed, as the first press did before it opened.
+    if (m_grid201DblClickPending) {
+        m_grid201DblClickPending = false;
+        Grid201MouseDown(Qt::LeftButton, m_grid201DblClickShift, m_grid201DblClickPos);
+    }
 }
 
 void TMainForm::Grid101Enter()

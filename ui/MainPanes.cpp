@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QPlainTextEdit>
 
@@ -112,6 +113,14 @@ void TMainForm::FocusChanged(QWidget*, QWidget* now)
 
 bool TMainForm::eventFilter(QObject* watched, QEvent* event)
 {
+    if (Grid201 && watched == Grid201->viewport() && event->type() == QEvent::MouseButtonDblClick) {
+        // Remembered for Grid201DblClick, which the grid raises without the mouse position.
+        auto* mouse = static_cast<QMouseEvent*>(event);
+        m_grid201DblClickPending = mouse->button() == Qt::LeftButton;
+        m_grid201DblClickPos = mouse->position().toPoint();
+        m_grid201DblClickShift = mouse->modifiers();
+        return false;
+    }
     if (watched == Memo301 && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (Memo301KeyDown(key->key(), key->modifiers()))

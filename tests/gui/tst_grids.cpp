@@ -321,6 +321,23 @@ void TestGrids::doubleClicksOpenTheDialogs()
     QCOMPARE(configList.count(), 1);
     QTest::mouseDClick(g2->viewport(), Qt::LeftButton, {}, cellCentre(g2, 1, 1));
     QCOMPARE(configTask.count(), 1);
+    QVERIFY(list(f, 0)->Items(0)->Enabled);
+
+    // On a check box: the first press toggles, the second opens the dialog and toggles again after.
+    TRsTaskItem* task = list(f, 0)->Items(0);
+    bool enabledWhileDialogOpen = false;
+    connect(f.form->Action(u"ActTaskConfigTask"_s), &QAction::triggered, this,
+            [&] { enabledWhileDialogOpen = task->Enabled; });
+    const QRect cell = g2->CellRect(0, 1);
+    const QPoint box = cell.topLeft() + QPoint(f.form->FGridCheckBoxLeftMargin + 8, f.form->FGridCheckBoxTopMargin + 8);
+    // What a double click delivers: press, release, double-click press, release.
+    QTest::mouseClick(g2->viewport(), Qt::LeftButton, {}, box);
+    QVERIFY(!task->Enabled);
+    QTest::mouseDClick(g2->viewport(), Qt::LeftButton, {}, box);
+    QTest::mouseRelease(g2->viewport(), Qt::LeftButton, {}, box);
+    QCOMPARE(configTask.count(), 2);
+    QVERIFY(!enabledWhileDialogOpen);
+    QVERIFY(task->Enabled);
 }
 
 void TestGrids::shortenedTextsAndTooltips()
