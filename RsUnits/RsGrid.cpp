@@ -63,7 +63,7 @@ QColor BlendColor(const QColor& color1, const QColor& color2, int percent)
 
 QString FitTextWithEllipsis(const QFontMetrics& metrics, int maxWidth, const QString& text, bool& truncated)
 {
-    if (metrics.horizontalAdvance(text) <= maxWidth) {
+    if (text.isEmpty() || metrics.horizontalAdvance(text) <= maxWidth) {
         truncated = false;
         return text;
     }

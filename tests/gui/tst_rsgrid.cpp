@@ -169,6 +169,7 @@ void TestRsGrid::fitTextWithEllipsis_data()
     QTest::newRow("one character, no room for dots") << u"Backup"_s << u"B"_s << 0 << QString() << true;
     QTest::newRow("nothing fits") << u"Backup"_s << QString() << 0 << QString() << true;
     QTest::newRow("empty text") << QString() << QString() << 0 << QString() << false;
+    QTest::newRow("empty text, no room") << QString() << QString() << -4 << QString() << false;
     QTest::newRow("pair not split") << u"a\U0001F600\U0001F600"_s << u"a\U0001F600..."_s << -1 << u"a..."_s << true;
 }
 
