@@ -5,6 +5,19 @@
 #include <QEventLoop>
 #include <QTimer>
 
+#if defined(__SANITIZE_THREAD__)
+// Qt is not built with ThreadSanitizer: its own locks are invisible to it, so what Qt does inside
+// itself (QThread waking its waiters after the body has returned, Qt Test's watchdog) would be
+// reported as races. Qt's library calls are left out; our code, where the workers and the main
+// thread meet through a standard mutex, stays fully checked.
+extern "C" const char* __tsan_default_suppressions()
+{
+    return "called_from_lib:libQt6Core.so.6\n"
+           "called_from_lib:libQt6Test.so.6\n"
+           "race:QWaitCondition::wakeAll\n";
+}
+#endif
+
 bool IsBreakRequested(const TBreakFunction& breakFunction)
 {
     return breakFunction && breakFunction();
@@ -28,6 +41,9 @@ void TRsThread::StopThread()
         WaitFor();
     }
     wait();
+    // The body released this mutex last, after posting its termination event: taking it here
+    // orders everything the worker did before whatever the caller does next (freeing it included).
+    std::lock_guard<std::mutex> lock(m_syncMutex);
 }
 
 void TRsThread::Terminate()
@@ -57,10 +73,10 @@ void TRsThread::WaitFor()
     // The worker may be blocked in Synchronize(): keep serving it in a nested loop that wakes when
     // the thread ends. User input is left queued so that no command runs in the middle of a stop.
     QEventLoop loop;
-    connect(this, &QThread::finished, &loop, &QEventLoop::quit, Qt::QueuedConnection);
-    // finished() comes after m_finished is set, so once the flag is seen clear here the signal is
-    // still ahead of us and will reach the loop.
-    if (isRunning() && !m_finished.load())
+    connect(this, &TRsThread::bodyFinished, &loop, &QEventLoop::quit);
+    // bodyFinished() is posted together with setting m_finished, so once the flag is seen clear
+    // here the signal is still ahead of us and will reach the loop.
+    if (!m_finished.load())
         loop.exec(QEventLoop::ExcludeUserInputEvents);
     wait();
 }
@@ -71,7 +87,38 @@ void TRsThread::Synchronize(const std::function<void()>& method)
         method();
         return;
     }
-    QMetaObject::invokeMethod(this, [&method] { method(); }, Qt::BlockingQueuedConnection);
+    std::unique_lock<std::mutex> lock(m_syncMutex);
+    m_syncMethod = &method;
+    m_syncServed = false;
+    QMetaObject::invokeMethod(this, &TRsThread::ServeSynchronize, Qt::QueuedConnection);
+    m_syncDone.wait(lock, [this] { return m_syncServed; });
+    m_syncMethod = nullptr;
+}
+
+void TRsThread::ServeSynchronize()
+{
+    const std::function<void()>* method = nullptr;
+    {
+        std::lock_guard<std::mutex> lock(m_syncMutex);
+        method = m_syncMethod;
+    }
+    if (method)
+        (*method)(); // the worker waits meanwhile, so the call may use the worker's data freely
+    {
+        std::lock_guard<std::mutex> lock(m_syncMutex);
+        m_syncServed = true;
+    }
+    m_syncDone.notify_all();
+}
+
+void TRsThread::ServeTermination()
+{
+    {
+        std::lock_guard<std::mutex> lock(m_syncMutex); // orders everything the body did before this
+    }
+    if (OnTerminate)
+        OnTerminate();
+    Q_EMIT bodyFinished();
 }
 
 void TRsThread::SignalDone(const std::function<void()>& setFlag)
@@ -130,16 +177,11 @@ void TRsThread::run()
         // A worker's own steps trap their errors per item; whatever still escapes ends the body
         // without taking the program down.
     }
-    m_finished.store(true);
     // The termination event runs on the main thread once the event loop gets to it; a worker freed
     // before that never runs it (the queued call dies with its context object).
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            if (OnTerminate)
-                OnTerminate();
-        },
-        Qt::QueuedConnection);
+    std::lock_guard<std::mutex> lock(m_syncMutex);
+    m_finished.store(true);
+    QMetaObject::invokeMethod(this, &TRsThread::ServeTermination, Qt::QueuedConnection);
 }
 
 void StopAndFreeRsThread(TRsThread* worker)

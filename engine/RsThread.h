@@ -6,7 +6,9 @@
 #include <QThread>
 
 #include <atomic>
+#include <condition_variable>
 #include <functional>
+#include <mutex>
 
 // The stop test handed to every scan, collection, execution and digest step: true means the run is
 // to stop. It may be empty; callers test that before calling it.
@@ -48,6 +50,8 @@ Q_SIGNALS:
     // Emitted on the main thread by the worker's last step, right after its done flag was set. A
     // nested event loop that waits for the worker can quit on it.
     void done();
+    // Emitted on the main thread when the body has returned, right after the termination event.
+    void bodyFinished();
     // Lines for the log pane, in the order the worker produced them (on the main thread). Those of
     // them meant for the run log too were appended to the run log in the same step, just before.
     void linesAdded(const QStringList& lines);
@@ -73,6 +77,17 @@ protected:
 
 private:
     void run() final;
+    // On the main thread: runs the call a worker waits for in Synchronize().
+    void ServeSynchronize();
+    // On the main thread, after the body: the termination event, then bodyFinished().
+    void ServeTermination();
+
+    // The hand-over between worker and main thread goes through a standard mutex and condition
+    // variable: every write made on one side before the hand-over is visible on the other after it.
+    std::mutex m_syncMutex;
+    std::condition_variable m_syncDone;
+    const std::function<void()>* m_syncMethod = nullptr;
+    bool m_syncServed = false;
 
     QStringList* m_logList = nullptr;
     QStringList m_paneLines;

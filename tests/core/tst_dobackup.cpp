@@ -255,15 +255,18 @@ void TestDoBackup::stopInsideLargeCopyKeepsOldBackup()
     run.Scan();
     run.Collect();
     QCOMPARE(run.lists.FileOverwriteIndexList.size(), 1);
-    // Stop as soon as the copy's temporary file appears in the destination.
+    // Stop as soon as the big copy's temporary file appears in the destination.
     std::atomic<bool> sawCopy{false};
     std::atomic<bool> quit{false};
     std::thread watcher([&] {
         while (!quit.load()) {
-            if (!TempFiles(d).isEmpty()) {
-                sawCopy = true;
-                run.stopFlag = true;
-                return;
+            for (const QString& temp : TempFiles(d)) {
+                struct stat st;
+                if (::stat(Native(d + u'/' + temp).c_str(), &st) == 0 && st.st_size >= (1 << 20)) {
+                    sawCopy = true;
+                    run.stopFlag = true;
+                    return;
+                }
             }
         }
     });

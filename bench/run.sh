@@ -1,0 +1,177 @@
+#!/usr/bin/env bash
+# Times the backup engine against rsync and cp on generated trees, in one invocation, interleaved,
+# and prints ratios. Not part of ctest. See bench/README.md.
+#
+#   bench/run.sh [WORKDIR]        (default /tmp/tsumiki-bench; needs ~4 GB free)
+#   BUILD=<build dir>             (default: build, beside bench/) with engine_bench and md5_bench
+#   ROUNDS=<n>                    (default 3) rounds of each interleaved comparison; medians are shown
+#   SETTLE=<seconds>              (default 35) pause after deleting many files before timing again
+#   GENERATE_ONLY=1               only generate the trees
+set -euo pipefail
+
+HERE=$(cd "$(dirname "$0")" && pwd)
+BUILD=${BUILD:-$HERE/../build}
+ENGINE=$BUILD/bench/engine_bench
+MD5BENCH=$BUILD/bench/md5_bench
+WORK=${1:-/tmp/tsumiki-bench}
+ROUNDS=${ROUNDS:-3}
+SETTLE=${SETTLE:-35}
+
+for tool in rsync cp openssl md5sum python3; do
+  command -v $tool >/dev/null || { echo "missing: $tool" >&2; exit 1; }
+done
+
+mkdir -p "$WORK"
+SMALL=$WORK/small     # 100,000 small files in 5,000 directories
+LARGE=$WORK/large     # 8 files of 128 MiB
+MIXED=$WORK/mixed     # a mixed tree
+OUT=$WORK/out
+RESULTS=$WORK/results.txt
+: > "$RESULTS"
+
+say() { echo "$*" | tee -a "$RESULTS"; }
+
+# ---- trees (kept between invocations)
+if [ ! -d "$SMALL" ]; then
+  echo "generating $SMALL"
+  python3 - "$SMALL" <<'PY'
+import os, sys, random
+root = sys.argv[1]; rnd = random.Random(1)
+for d in range(5000):
+    p = os.path.join(root, "d%02d" % (d // 100), "sub%04d" % d)
+    os.makedirs(p)
+    for f in range(20):
+        with open(os.path.join(p, "file%02d.txt" % f), "wb") as fh:
+            fh.write(os.urandom(rnd.randint(100, 2000)))
+PY
+fi
+if [ ! -d "$LARGE" ]; then
+  echo "generating $LARGE"
+  mkdir -p "$LARGE"
+  for i in 1 2 3 4 5 6 7 8; do head -c $((128 << 20)) /dev/urandom > "$LARGE/big$i.bin"; done
+fi
+if [ ! -d "$MIXED" ]; then
+  echo "generating $MIXED"
+  python3 - "$MIXED" <<'PY'
+import os, sys, random
+root = sys.argv[1]; rnd = random.Random(2)
+for d in range(200):
+    p = os.path.join(root, "dir%03d" % d, "deeper")
+    os.makedirs(p)
+    for f in range(50):
+        size = rnd.choice([200, 3000, 40000, 300000]) if f else rnd.randint(1, 8) << 20
+        with open(os.path.join(p if f % 2 else os.path.dirname(p), "f%02d.dat" % f), "wb") as fh:
+            fh.write(os.urandom(size))
+PY
+fi
+
+[ "${GENERATE_ONLY:-0}" = 1 ] && { echo "trees ready in $WORK"; exit 0; }
+
+[ -x "$ENGINE" ] || { echo "build engine_bench first: cmake --build $BUILD --target engine_bench" >&2; exit 1; }
+
+warm() { tar cf - "$@" 2>/dev/null | cat > /dev/null; }
+# Milliseconds taken by a command (its output discarded).
+ms() { local s e; s=$(date +%s%N); "$@" > /dev/null 2>&1 || true; e=$(date +%s%N); echo $(( (e - s) / 1000000 )); }
+median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
+fresh() { rm -rf "$OUT"; mkdir -p "$OUT"; sync; sleep "$SETTLE"; }
+engine_rss() { "$ENGINE" "$@" 2>/dev/null | sed -n 's/.*peak_rss_kib=\([0-9]*\).*/\1/p'; }
+
+say "# $(date -u '+%Y-%m-%d %H:%M UTC') on $(uname -n): $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(df -T "$WORK" | awk 'NR==2 {print $2}') at $WORK"
+say "# rounds: $ROUNDS (medians in ms)"
+
+# ---- 1. first copy of the small tree: cp -a, rsync -a, engine (fresh destinations)
+c=(); r=(); e=(); v=(); rv=()
+for i in $(seq "$ROUNDS"); do
+  fresh; warm "$SMALL"
+  c+=($(ms cp -a "$SMALL" "$OUT/cp"))
+  r+=($(ms rsync -a "$SMALL/" "$OUT/rs/"))
+  mkdir -p "$OUT/en"; e+=($(ms "$ENGINE" "$SMALL" "$OUT/en"))
+  # the verifying copy against rsync + md5sum of the source + md5sum -c in the copy
+  mkdir -p "$OUT/ev"; v+=($(ms "$ENGINE" "$SMALL" "$OUT/ev" --verify))
+  rv+=($(ms bash -c "rsync -a '$SMALL/' '$OUT/rv/' && cd '$SMALL' && find . -type f -print0 | xargs -0 md5sum > '$OUT/sums' && cd '$OUT/rv' && md5sum -c --quiet '$OUT/sums'"))
+done
+C=$(median "${c[@]}"); R=$(median "${r[@]}"); E=$(median "${e[@]}"); V=$(median "${v[@]}"); RV=$(median "${rv[@]}")
+say "first copy 100k files: cp -a $C, rsync -a $R, engine $E -> engine/cp $(ratio $E $C) (target <= 1.2), engine/rsync $(ratio $E $R) (target < 1)"
+say "verifying first copy: rsync+md5sum+md5sum -c $RV, engine --verify $V -> ratio $(ratio $V $RV) (target < 1)"
+
+# ---- 2. second run, nothing to do (destinations from step 1)
+r=(); e=(); rn=(); en=(); rss=()
+for i in $(seq "$ROUNDS"); do
+  warm "$SMALL" "$OUT/rs" "$OUT/en"
+  r+=($(ms rsync -a "$SMALL/" "$OUT/rs/"))
+  e+=($(ms "$ENGINE" "$SMALL" "$OUT/en"))
+  rn+=($(ms rsync -a -n "$SMALL/" "$OUT/rs/"))
+  en+=($(ms "$ENGINE" "$SMALL" "$OUT/en" --test))
+  rss+=($(engine_rss "$SMALL" "$OUT/en"))
+done
+R=$(median "${r[@]}"); E=$(median "${e[@]}"); RN=$(median "${rn[@]}"); EN=$(median "${en[@]}"); RSS=$(median "${rss[@]}")
+say "no-change run: rsync -a $R, engine $E -> ratio $(ratio $E $R) (target <= 0.5); rsync -a -n $RN, engine --test $EN -> ratio $(ratio $EN $RN)"
+say "peak RSS of the no-change run: $((RSS / 1024)) MiB (target <= 80)"
+
+# ---- 3. incremental mirror: 1% changed, 1% new, 1% deleted in the source, each round
+r=(); e=()
+for i in $(seq "$ROUNDS"); do
+  python3 - "$SMALL" "$i" <<'PY'
+import os, sys, random, time
+root, rnd = sys.argv[1], random.Random(int(sys.argv[2]) + 100)
+files = sorted(os.path.join(dp, f) for dp, _, fs in os.walk(root) for f in fs)
+picked = rnd.sample(files, 2000)
+for f in picked[:1000]:
+    with open(f, "wb") as fh: fh.write(os.urandom(rnd.randint(100, 2000)))
+for f in picked[1000:]:
+    os.remove(f)
+for k in range(1000):
+    d = os.path.dirname(rnd.choice(files))
+    with open(os.path.join(d, "new%d_%d.txt" % (int(sys.argv[2]), k)), "wb") as fh: fh.write(os.urandom(500))
+PY
+  sleep "$SETTLE"; warm "$SMALL" "$OUT/rs" "$OUT/en"
+  if [ $((i % 2)) -eq 1 ]; then
+    r+=($(ms rsync -a --delete "$SMALL/" "$OUT/rs/")); e+=($(ms "$ENGINE" "$SMALL" "$OUT/en" --mirror))
+  else
+    e+=($(ms "$ENGINE" "$SMALL" "$OUT/en" --mirror)); r+=($(ms rsync -a --delete "$SMALL/" "$OUT/rs/"))
+  fi
+done
+R=$(median "${r[@]}"); E=$(median "${e[@]}")
+say "incremental mirror (3% touched): rsync -a --delete $R, engine --mirror $E -> ratio $(ratio $E $R) (target < 1)"
+diff -r "$SMALL" "$OUT/en" > /dev/null && say "  engine mirror identical to the source: yes" || say "  engine mirror identical to the source: NO"
+
+# ---- 4. large files: 8 x 128 MiB
+c=(); r=(); e=()
+for i in $(seq "$ROUNDS"); do
+  fresh; warm "$LARGE"
+  c+=($(ms cp -a "$LARGE" "$OUT/cp"))
+  mkdir -p "$OUT/en"; e+=($(ms "$ENGINE" "$LARGE" "$OUT/en"))
+  r+=($(ms rsync -a "$LARGE/" "$OUT/rs/"))
+  rm -rf "$OUT/cp" "$OUT/en" "$OUT/rs"
+done
+C=$(median "${c[@]}"); R=$(median "${r[@]}"); E=$(median "${e[@]}")
+say "large files 1 GiB: cp -a $C ($((1024 * 1000 / (C > 0 ? C : 1))) MiB/s), rsync -a $R, engine $E ($((1024 * 1000 / (E > 0 ? E : 1))) MiB/s) -> throughput engine/cp $(ratio $C $E) (target >= 0.9)"
+
+# ---- 5. mixed tree: cp -a, rsync -a, engine
+c=(); r=(); e=()
+for i in $(seq "$ROUNDS"); do
+  fresh; warm "$MIXED"
+  c+=($(ms cp -a "$MIXED" "$OUT/cp"))
+  mkdir -p "$OUT/en"; e+=($(ms "$ENGINE" "$MIXED" "$OUT/en"))
+  r+=($(ms rsync -a "$MIXED/" "$OUT/rs/"))
+done
+C=$(median "${c[@]}"); R=$(median "${r[@]}"); E=$(median "${e[@]}")
+say "mixed tree first copy: cp -a $C, rsync -a $R, engine $E -> engine/cp $(ratio $E $C), engine/rsync $(ratio $E $R)"
+
+# ---- 6. MD5 throughput against openssl md5 (same file, warm cache)
+if [ -x "$MD5BENCH" ]; then
+  o=(); m=()
+  warm "$LARGE/big1.bin"
+  for i in $(seq "$ROUNDS"); do
+    o+=($(ms openssl md5 "$LARGE/big1.bin"))
+    m+=($(ms "$MD5BENCH" "$LARGE/big1.bin" 1))
+  done
+  O=$(median "${o[@]}"); M=$(median "${m[@]}")
+  say "MD5 of 128 MiB: openssl md5 $O, engine $M -> throughput engine/openssl $(ratio $O $M) (target >= 0.85)"
+else
+  say "MD5: $MD5BENCH not built"
+fi
+
+rm -rf "$OUT"
+echo "results in $RESULTS"
