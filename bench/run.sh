@@ -72,6 +72,9 @@ fi
 warm() { tar cf - "$@" 2>/dev/null | cat > /dev/null; }
 # Milliseconds taken by a command (its output discarded).
 ms() { local s e; s=$(date +%s%N); "$@" > /dev/null 2>&1 || true; e=$(date +%s%N); echo $(( (e - s) / 1000000 )); }
+# CPU milliseconds (user + system, children included) taken by a command: steadier than wall time
+# on a machine that other work keeps busy.
+cpu() { /usr/bin/time -f '%U %S' -o "$WORK/.cpu" "$@" > /dev/null 2>&1 || true; awk '{ printf "%d", ($1 + $2) * 1000 }' "$WORK/.cpu"; }
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 fresh() { rm -rf "$OUT"; mkdir -p "$OUT"; sync; sleep "$SETTLE"; }
@@ -96,7 +99,7 @@ say "first copy 100k files: cp -a $C, rsync -a $R, engine $E -> engine/cp $(rati
 say "verifying first copy: rsync+md5sum+md5sum -c $RV, engine --verify $V -> ratio $(ratio $V $RV) (target < 1)"
 
 # ---- 2. second run, nothing to do (destinations from step 1)
-r=(); e=(); rn=(); en=(); rss=()
+r=(); e=(); rn=(); en=(); rss=(); rc=(); ec=()
 for i in $(seq "$ROUNDS"); do
   warm "$SMALL" "$OUT/rs" "$OUT/en"
   r+=($(ms rsync -a "$SMALL/" "$OUT/rs/"))
@@ -104,9 +107,13 @@ for i in $(seq "$ROUNDS"); do
   rn+=($(ms rsync -a -n "$SMALL/" "$OUT/rs/"))
   en+=($(ms "$ENGINE" "$SMALL" "$OUT/en" --test))
   rss+=($(engine_rss "$SMALL" "$OUT/en"))
+  rc+=($(cpu rsync -a "$SMALL/" "$OUT/rs/"))
+  ec+=($(cpu "$ENGINE" "$SMALL" "$OUT/en"))
 done
 R=$(median "${r[@]}"); E=$(median "${e[@]}"); RN=$(median "${rn[@]}"); EN=$(median "${en[@]}"); RSS=$(median "${rss[@]}")
 say "no-change run: rsync -a $R, engine $E -> ratio $(ratio $E $R) (target <= 0.5); rsync -a -n $RN, engine --test $EN -> ratio $(ratio $EN $RN)"
+RC=$(median "${rc[@]}"); EC=$(median "${ec[@]}")
+say "no-change run, CPU time (user+sys): rsync -a $RC, engine $EC -> ratio $(ratio $EC $RC)"
 say "peak RSS of the no-change run: $((RSS / 1024)) MiB (target <= 80)"
 
 # ---- 3. incremental mirror: 1% changed, 1% new, 1% deleted in the source, each round

@@ -45,6 +45,9 @@ inline platform::PathView PathViewOf(const QString& path)
     return platform::PathView(reinterpret_cast<const char16_t*>(path.utf16()), std::size_t(path.size()));
 }
 
+// Moved in memory as a whole when the list grows (its members are all relocatable).
+Q_DECLARE_TYPEINFO(TRsBackupItem, Q_RELOCATABLE_TYPE);
+
 // Compares relative paths of files: UTF-16 code units after folding ASCII a-z to A-Z, nothing else;
 // a prefix sorts first. Negative, zero or positive.
 int CompareRelativePath(QStringView a, QStringView b);
