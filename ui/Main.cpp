@@ -107,6 +107,8 @@ TMainForm::TMainForm(bool noDisplay, QWidget* parent)
 
 TMainForm::~TMainForm()
 {
+    // The QWidget part outlives this destructor and still reports focus changes while it hides.
+    disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     FormDestroy();
 }
 
