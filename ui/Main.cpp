@@ -465,8 +465,11 @@ void TMainForm::FormShow()
         header->ViewOptions()->SetCaptionMarginLeft(Grid201->DefaultRowHeight() + FGridTextLeftMargin);
 
     // 3.-5. The stored task list row, its tasks and the caption.
+    // The stored row is the one of the last session: only the first show takes it. A window shown
+    // again (restored from the tray) keeps the list the user has selected since.
     Grid101->SetRowCount(qMax(AManager.Count() + 1, 2));
-    Grid101->SetRow(LoadSelectedRow(AManager.Count()));
+    if (!m_rowShown)
+        Grid101->SetRow(LoadSelectedRow(AManager.Count()));
     m_rowShown = true;
     TRsTaskList* list = SelectedTaskList();
     Grid201->SetRowCount(list ? qMax(list->Count() + 1, 2) : 2);

@@ -532,6 +532,14 @@ void TestMainWindow::storedRowIsSelected()
     QCOMPARE(f.child<TRsGrid>("Grid101")->Row(), 2);
     QCOMPARE(f.child<TRsGrid>("Grid201")->RowCount(), 2);
     QCOMPARE(f.form->windowTitle(), u"つみき！ - しゅーまつ"_s);
+    // Shown again later (restored from the tray), the window keeps the list selected since.
+    f.child<TRsGrid>("Grid101")->SetRow(1);
+    f.form->hide();
+    f.form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(f.form.get()));
+    QCOMPARE(f.child<TRsGrid>("Grid101")->Row(), 1);
+    QCOMPARE(f.child<TRsGrid>("Grid201")->RowCount(), 4);
+    QCOMPARE(f.form->windowTitle(), u"つみき！ - まいにち"_s);
 }
 
 void TestMainWindow::helpers_data()
