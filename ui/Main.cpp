@@ -110,6 +110,13 @@ TMainForm::~TMainForm()
     // The QWidget part outlives this destructor and still reports focus changes while it hides.
     disconnect(qApp, &QApplication::focusChanged, this, nullptr);
     FormDestroy();
+    // Likewise the children: their focus changes and resizes while they are torn down must not
+    // reach the handlers of a window that is gone.
+    const auto children = findChildren<QObject*>();
+    for (QObject* child : children) {
+        disconnect(child, nullptr, this, nullptr);
+        child->removeEventFilter(this);
+    }
 }
 
 // ---------------------------------------------------------------------------------------------
