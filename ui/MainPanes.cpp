@@ -125,14 +125,14 @@ bool TMainForm::eventFilter(QObject* watched, QEvent* event)
         auto* key = static_cast<QKeyEvent*>(event);
         if (Memo301KeyDown(key->key(), key->modifiers()))
             return true;
-        // Ctrl+A with Shift or Alt selects nothing: the text box would take it as select-all too.
-        if (key->key() == Qt::Key_A && key->modifiers().testFlag(Qt::ControlModifier))
-            return true;
     }
     if (watched == Memo301 && event->type() == QEvent::ShortcutOverride) {
-        // The text box claims Ctrl+A before any window shortcut; let Memo301KeyDown decide.
+        // Ctrl+A belongs to the log pane even when a command has it as its shortcut; Ctrl+A with
+        // Shift or Alt stays free for the commands.
         auto* key = static_cast<QKeyEvent*>(event);
-        if (key->key() == Qt::Key_A && key->modifiers().testFlag(Qt::ControlModifier)) {
+        const Qt::KeyboardModifiers held =
+            key->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier);
+        if (key->key() == Qt::Key_A && held == Qt::ControlModifier) {
             event->accept();
             return true;
         }

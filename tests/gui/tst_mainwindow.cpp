@@ -493,6 +493,15 @@ void TestMainWindow::logPaneSelectAll()
     QTest::keyClick(memo, Qt::Key_A, Qt::KeyboardModifiers(modifiers));
     QCOMPARE(memo->textCursor().selectedText().size() == memo->toPlainText().size(), selectsAll);
     QCOMPARE(memo->toPlainText(), u"いちぎょーめ\nにぎょーめ\nさんぎょーめ"_s); // read-only all the same
+
+    // A command given the same keys as its shortcut runs from the log pane only when it is not
+    // Ctrl+A, which the pane keeps for itself.
+    QAction* version = f.form->Action(u"ActHelpShowVersionInfo"_s);
+    version->setShortcut(QKeySequence(Qt::Key_A | Qt::KeyboardModifiers(modifiers)));
+    QSignalSpy triggered(version, &QAction::triggered);
+    memo->moveCursor(QTextCursor::End);
+    QTest::keyClick(memo, Qt::Key_A, Qt::KeyboardModifiers(modifiers));
+    QCOMPARE(triggered.count(), modifiers == int(Qt::ControlModifier) ? 0 : 1);
 }
 
 void TestMainWindow::quitStopsTheRun()
