@@ -177,6 +177,9 @@ void TMainForm::CreatePane(int pane)
     header->setObjectName(u"Panel"_s + n + u"01"_s);
     header->setFixedHeight(Scaled(30));
     header->SetAlignment(Qt::AlignLeft);
+    // A long caption (another language) ends with "..." before the buttons instead of under them.
+    header->ViewOptions()->SetCaptionMarginRight(Scaled(10 + 3 * 28));
+    header->ViewOptions()->SetCaptionEndEllipsis(true);
     auto* headerColumn = new QVBoxLayout(header);
     headerColumn->setContentsMargins(0, 0, 0, 0);
     headerColumn->setSpacing(0);
