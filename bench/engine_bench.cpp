@@ -8,6 +8,8 @@
 #include "engine/CollectBackupInfoThread.h"
 #include "engine/DoBackupThread.h"
 #include "engine/RsBackupList.h"
+#include "engine/RsFileUtils.h"
+#include "engine/platform/Platform.h"
 #include "model/RsTaskList.h"
 
 #include <QCoreApplication>
@@ -66,6 +68,16 @@ int main(int argc, char** argv)
     task->Verifying = args.contains(u"--verify"_s);
     const bool testing = args.contains(u"--test"_s);
     taskList.Add(task);
+
+    // As cp and rsync do, make the destination; like the program, scan only directories that exist
+    // (a list whose base directory is missing starts no scan and would never report done).
+    platform::createDirectories(task->DstPath.toStdU16String());
+    for (const QString& dir : {task->SrcPath, task->DstPath}) {
+        if (!IsExistingDirectory(dir, true)) {
+            std::fprintf(stderr, "engine_bench: not a directory: %s\n", qPrintable(dir));
+            return 2;
+        }
+    }
 
     std::atomic<bool> stopFlag{false};
     const TBreakFunction stop = [&stopFlag] { return stopFlag.load(std::memory_order_relaxed); };
