@@ -271,10 +271,10 @@ void TMainForm::FormCreate()
 
 void TMainForm::CreateActions()
 {
-    for (const ActionSpec& spec : ActionLayout) {
+    for (const ActionSpec& entry : ActionLayout) {
         auto* action = new QAction(this);
-        action->setObjectName(QString::fromUtf16(spec.name));
-        action->setData(spec.tag);
+        action->setObjectName(QString::fromUtf16(entry.name));
+        action->setData(entry.tag);
         addAction(action); // the shortcuts work wherever the focus is in the window
         m_actions.insert(action->objectName(), action);
     }
@@ -337,11 +337,11 @@ void TMainForm::ApplyDefaultShortcuts()
 
 void TMainForm::CreateMenus()
 {
-    for (const MenuSpec& spec : MainMenuLayout) {
+    for (const MenuSpec& entry : MainMenuLayout) {
         QMenu* menu = menuBar()->addMenu(QString());
-        menu->setObjectName(QString::fromUtf16(spec.menu));
+        menu->setObjectName(QString::fromUtf16(entry.menu));
         m_menus.insert(menu->objectName(), menu);
-        for (const char16_t* item : spec.items) {
+        for (const char16_t* item : entry.items) {
             const QString name = QString::fromUtf16(item);
             if (name.isEmpty()) {
                 menu->addSeparator();

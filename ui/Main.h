@@ -219,6 +219,9 @@ private:
     friend class TestRunController;
     // The log pane's line sinks (made on first use).
     TRunLog* RunLog();
+    // Test or run of the selected task list or task, from confirmation to restored controls.
+    void TestOrRunSelectedTaskList(QAction* command, const QString& confirmText, bool test);
+    void TestOrRunSelectedTask(QAction* command, const QString& confirmText, bool test);
     // Asks with a confirmation box; true on OK.
     bool ConfirmRunCommand(const QString& text, const QString& item);
     // "SrcLabel: src" and " DstLabel: dst" on two lines, for the task commands' boxes.

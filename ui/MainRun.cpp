@@ -146,31 +146,15 @@ static void runAlways(QString& error, const std::function<void()>& body, const s
 
 void TMainForm::ActTaskListTestTaskListExecute()
 {
-    if (FIsBackupRunning || AManager.Count() == 0)
-        return;
-    Grid101->setFocus();
-    TRsTaskList* list = SelectedTaskList();
-    if (!list)
-        return;
-    QAction* command = ActTaskListTestTaskList;
-    if (!ConfirmRunCommand(MsgConfirmTestItem, list->TaskListName()))
-        return;
-    runAlways(
-        m_runError,
-        [&] {
-            BeginRun(command);
-            Memo301->setFocus();
-            RunTaskListTasks(command, list, true, false);
-        },
-        [&] {
-            EndRun(command);
-            list->LastRow = Grid201->Row();
-            list->LastTopRow = Grid201->TopRow();
-            Grid101->setFocus();
-        });
+    TestOrRunSelectedTaskList(ActTaskListTestTaskList, MsgConfirmTestItem, true);
 }
 
 void TMainForm::ActTaskListRunTaskListExecute()
+{
+    TestOrRunSelectedTaskList(ActTaskListRunTaskList, MsgConfirmRunItem, false);
+}
+
+void TMainForm::TestOrRunSelectedTaskList(QAction* command, const QString& confirmText, bool test)
 {
     if (FIsBackupRunning || AManager.Count() == 0)
         return;
@@ -178,15 +162,14 @@ void TMainForm::ActTaskListRunTaskListExecute()
     TRsTaskList* list = SelectedTaskList();
     if (!list)
         return;
-    QAction* command = ActTaskListRunTaskList;
-    if (!ConfirmRunCommand(MsgConfirmRunItem, list->TaskListName()))
+    if (!ConfirmRunCommand(confirmText, list->TaskListName()))
         return;
     runAlways(
         m_runError,
         [&] {
             BeginRun(command);
             Memo301->setFocus();
-            RunTaskListTasks(command, list, false, false);
+            RunTaskListTasks(command, list, test, false);
         },
         [&] {
             EndRun(command);
@@ -222,34 +205,15 @@ static TRsTaskItem* currentTask(TRsTaskList* list, TRsGrid* grid, int* index)
 
 void TMainForm::ActTaskTestTaskExecute()
 {
-    if (FIsBackupRunning)
-        return;
-    TRsTaskList* list = SelectedTaskList();
-    if (!list || list->Count() == 0)
-        return;
-    Grid201->setFocus();
-    int index = -1;
-    TRsTaskItem* task = currentTask(list, Grid201, &index);
-    if (!task)
-        return;
-    QAction* command = ActTaskTestTask;
-    if (!ConfirmRunCommand(MsgConfirmTestItem, TaskText(task)))
-        return;
-    runAlways(
-        m_runError,
-        [&] {
-            BeginRun(command);
-            Memo301->setFocus();
-            // A single task runs even when it is disabled in its list.
-            RunTask(command, list, true, [this] { return CheckBreakFlag(); }, index);
-        },
-        [&] {
-            EndRun(command);
-            Grid201->setFocus();
-        });
+    TestOrRunSelectedTask(ActTaskTestTask, MsgConfirmTestItem, true);
 }
 
 void TMainForm::ActTaskRunTaskExecute()
+{
+    TestOrRunSelectedTask(ActTaskRunTask, MsgConfirmRunItem, false);
+}
+
+void TMainForm::TestOrRunSelectedTask(QAction* command, const QString& confirmText, bool test)
 {
     if (FIsBackupRunning)
         return;
@@ -261,15 +225,15 @@ void TMainForm::ActTaskRunTaskExecute()
     TRsTaskItem* task = currentTask(list, Grid201, &index);
     if (!task)
         return;
-    QAction* command = ActTaskRunTask;
-    if (!ConfirmRunCommand(MsgConfirmRunItem, TaskText(task)))
+    if (!ConfirmRunCommand(confirmText, TaskText(task)))
         return;
     runAlways(
         m_runError,
         [&] {
             BeginRun(command);
             Memo301->setFocus();
-            RunTask(command, list, false, [this] { return CheckBreakFlag(); }, index);
+            // A single task runs even when it is disabled in its list.
+            RunTask(command, list, test, [this] { return CheckBreakFlag(); }, index);
         },
         [&] {
             EndRun(command);

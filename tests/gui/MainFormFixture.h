@@ -46,10 +46,10 @@ public:
             QFile::copy(stripFile, dir->path() + QStringLiteral("/Image/Tmk24.png"));
         }
         TRsTaskListManager manager;
-        for (const ListSpec& spec : lists) {
+        for (const ListSpec& entry : lists) {
             auto* list = new TRsTaskList;
-            list->SetTaskListName(spec.name);
-            for (const TaskSpec& t : spec.tasks) {
+            list->SetTaskListName(entry.name);
+            for (const TaskSpec& t : entry.tasks) {
                 auto* task = new TRsTaskItem;
                 task->SrcPath = t.src;
                 task->DstPath = t.dst;
