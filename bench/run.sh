@@ -30,22 +30,10 @@ OUT=$WORK/out
 RESULTS=$WORK/results.txt
 : > "$RESULTS"
 
-say() { echo "$*" | tee -a "$RESULTS"; }
 
 # ---- trees (kept between invocations)
-if [ ! -d "$SMALL" ]; then
-  echo "generating $SMALL"
-  python3 - "$SMALL" <<'PY'
-import os, sys, random
-root = sys.argv[1]; rnd = random.Random(1)
-for d in range(5000):
-    p = os.path.join(root, "d%02d" % (d // 100), "sub%04d" % d)
-    os.makedirs(p)
-    for f in range(20):
-        with open(os.path.join(p, "file%02d.txt" % f), "wb") as fh:
-            fh.write(os.urandom(rnd.randint(100, 2000)))
-PY
-fi
+source "$HERE/common.sh"
+make_small_tree "$SMALL"
 if [ ! -d "$LARGE" ]; then
   echo "generating $LARGE"
   mkdir -p "$LARGE"
@@ -70,13 +58,9 @@ fi
 
 [ -x "$ENGINE" ] || { echo "build engine_bench first: cmake --build $BUILD --target engine_bench" >&2; exit 1; }
 
-warm() { tar cf - "$@" 2>/dev/null | cat > /dev/null; }
-# Milliseconds taken by a command (its output discarded).
-ms() { local s e; s=$(date +%s%N); "$@" > /dev/null 2>&1 || true; e=$(date +%s%N); echo $(( (e - s) / 1000000 )); }
 # CPU milliseconds (user + system, children included) taken by a command: steadier than wall time
 # on a machine that other work keeps busy.
 cpu() { /usr/bin/time -f '%U %S' -o "$WORK/.cpu" "$@" > /dev/null 2>&1 || true; awk '{ printf "%d", ($1 + $2) * 1000 }' "$WORK/.cpu"; }
-median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 fresh() { rm -rf "$OUT"; mkdir -p "$OUT"; sync; sleep "$SETTLE"; }
 engine_rss() { "$ENGINE" "$@" 2>/dev/null | sed -n 's/.*peak_rss_kib=\([0-9]*\).*/\1/p'; }

@@ -28,21 +28,9 @@ PROG=$WORK/program    # a copy of the program folder with one task list, "bench"
 OUT=$WORK/out-program
 RESULTS=$WORK/results-program.txt
 : > "$RESULTS"
-say() { echo "$*" | tee -a "$RESULTS"; }
 
-if [ ! -d "$SMALL" ]; then
-  echo "generating $SMALL"
-  python3 - "$SMALL" <<'PY'
-import os, sys, random
-root = sys.argv[1]; rnd = random.Random(1)
-for d in range(5000):
-    p = os.path.join(root, "d%02d" % (d // 100), "sub%04d" % d)
-    os.makedirs(p)
-    for f in range(20):
-        with open(os.path.join(p, "file%02d.txt" % f), "wb") as fh:
-            fh.write(os.urandom(rnd.randint(100, 2000)))
-PY
-fi
+source "$HERE/common.sh"
+make_small_tree "$SMALL"
 
 # The program folder: the executable, its pictures, a settings file naming one task list that
 # copies the tree into $OUT/program (subdirectories, no mirroring, no verification, log kept).
@@ -62,8 +50,6 @@ write("bench.ini", "[General]\nTaskListName=bench\nSaveLog=1\nAddDateStr=0\nTask
 write("tsumiki.ini", "[TaskListManager]\nTaskListCount=1\nTaskList0=%s\n\n" % os.path.join(prog, "bench.ini"))
 PY
 
-warm() { tar cf - "$@" 2>/dev/null | cat > /dev/null; }
-ms() { local s e; s=$(date +%s%N); "$@" > /dev/null 2>&1 || true; e=$(date +%s%N); echo $(( (e - s) / 1000000 )); }
 # Wall and processor milliseconds (user + system) of a command, as "wall cpu". On a busy machine the
 # processor time is the steadier measure of what the program itself adds.
 CPUFILE=$WORK/.cpu
@@ -73,7 +59,6 @@ mscpu() {
   e=$(date +%s%N)
   echo "$(( (e - s) / 1000000 )) $(awk '{printf "%d", ($1 + $2) * 1000}' "$CPUFILE")"
 }
-median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 overhead() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%+.1f %%", (a - b) * 100 / b; else print "n/a" }'; }
 fresh() { rm -rf "$OUT"; mkdir -p "$OUT/engine" "$OUT/program"; sync; sleep "$SETTLE"; }
 # The unattended run as cron would start it: no display at all.
