@@ -8,6 +8,7 @@
 // Every function that fails records the error (code and text) for the calling thread, read back with
 // lastError(), as GetLastError does.
 
+#include <array>
 #include <atomic>
 #include <cstdint>
 #include <functional>
@@ -111,6 +112,26 @@ CopyResult copyFile(PathView source, PathView destination, const std::atomic<boo
 
 // The date-time of the system's files: days since 1899-12-30 in local time, to the millisecond.
 double toLocalDateTime(const FileTime& time);
+
+// toLocalDateTime for many times in a row, as a scan needs it: asking the time zone once per file
+// costs a lock and a table search each time, so the offset is asked once per calendar day (UTC)
+// and remembered. A day on which the offset changes, or on which the zone counts leap seconds, is
+// converted time by time. Gives exactly what toLocalDateTime gives. One per thread; it does not
+// notice a change of the time zone while it lives.
+class LocalTimeConverter
+{
+public:
+    double convert(const FileTime& time);
+
+private:
+    struct Slot
+    {
+        int64_t day = INT64_MIN;
+        int64_t offset = 0;
+        bool uniform = false;
+    };
+    std::array<Slot, 64> m_slots;
+};
 
 Path currentDirectory();
 

@@ -318,40 +318,42 @@ bool enumerateDirectory(PathView directory, bool followLinks,
     std::string native;
     if (!encode(directory, native))
         return false;
-    const int fd = ::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
+    FdGuard fd(::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.get() < 0)
         return fail();
-    DirPtr dir(::fdopendir(fd));
-    if (!dir) {
-        ::close(fd);
-        return fail();
-    }
+    // Read with getdents64 rather than readdir: the directory stream would cost an extra system
+    // call and allocation per directory, which shows on trees of many small directories. The buffer
+    // is per call because a callback may list another directory from inside this one.
+    constexpr std::size_t kBufferSize = 32 * 1024;
+    const std::unique_ptr<char[]> buffer(new char[kBufferSize]);
     DirEntry entry;         // reused: the name keeps its capacity from entry to entry
     entry.name.reserve(256);
     struct stat own;
     struct stat target;
     for (;;) {
-        errno = 0;
-        const dirent* e = ::readdir(dir.get());
-        if (!e) {
-            if (errno != 0)
-                return fail();
+        const ssize_t filled = ::getdents64(fd.get(), buffer.get(), kBufferSize);
+        if (filled < 0)
+            return fail();
+        if (filled == 0)
             return true;
+        for (ssize_t offset = 0; offset < filled;) {
+            const auto* e = reinterpret_cast<const struct dirent64*>(buffer.get() + offset);
+            offset += e->d_reclen;
+            const char* n = e->d_name;
+            if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
+                continue;
+            if (::fstatat(fd.get(), n, &own, AT_SYMLINK_NOFOLLOW) != 0)
+                continue; // removed between listing and status: it is no longer there
+            const struct stat* resolved = nullptr;
+            if (S_ISLNK(own.st_mode) && ::fstatat(fd.get(), n, &target, 0) == 0)
+                resolved = &target;
+            const std::string_view name(n);
+            entry.name.clear();
+            codec::appendDecoded(name, entry.name);
+            classify(own, resolved, followLinks, isHiddenName(name), entry);
+            if (!onEntry(entry))
+                return true;
         }
-        const char* n = e->d_name;
-        if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
-            continue;
-        if (::fstatat(fd, n, &own, AT_SYMLINK_NOFOLLOW) != 0)
-            continue; // removed between listing and status: it is no longer there
-        const struct stat* resolved = nullptr;
-        if (S_ISLNK(own.st_mode) && ::fstatat(fd, n, &target, 0) == 0)
-            resolved = &target;
-        const std::string_view name(n);
-        entry.name.clear();
-        codec::appendDecoded(name, entry.name);
-        classify(own, resolved, followLinks, isHiddenName(name), entry);
-        if (!onEntry(entry))
-            return true;
     }
 }
 
@@ -559,20 +561,69 @@ CopyResult copyFile(PathView source, PathView destination, const std::atomic<boo
     return CopyResult::Copied;
 }
 
+namespace {
+
+// Days since 1899-12-30 with the time of day as fraction, from a broken-down local time.
+double dateTimeOf(const struct tm& local, int32_t nanoseconds)
+{
+    const int64_t day = daysFromCivil(int64_t(local.tm_year) + 1900, unsigned(local.tm_mon + 1),
+                                      unsigned(local.tm_mday))
+                        - daysFromCivil(1899, 12, 30);
+    const int64_t ms = (int64_t(local.tm_hour) * 3600 + local.tm_min * 60 + local.tm_sec) * 1000
+                       + nanoseconds / 1000000;
+    const double fraction = double(ms) / 86400000.0;
+    // Before the epoch day the whole part counts down while the time of day still counts up.
+    return day >= 0 ? double(day) + fraction : double(day) - fraction;
+}
+
+// The same from seconds already shifted to local time, by plain arithmetic.
+double dateTimeOfLocalSeconds(int64_t localSeconds, int32_t nanoseconds)
+{
+    const int64_t unixDay = localSeconds >= 0 ? localSeconds / 86400 : -((-localSeconds + 86399) / 86400);
+    const int64_t secondOfDay = localSeconds - unixDay * 86400;
+    const int64_t day = unixDay + 25569;
+    const double fraction = double(secondOfDay * 1000 + nanoseconds / 1000000) / 86400000.0;
+    return day >= 0 ? double(day) + fraction : double(day) - fraction;
+}
+
+int64_t floorDay(int64_t seconds)
+{
+    return seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+}
+
+} // namespace
+
 double toLocalDateTime(const FileTime& time)
 {
     struct tm local;
     const time_t seconds = time_t(time.seconds);
     if (!::localtime_r(&seconds, &local))
         return 0.0;
-    const int64_t day = daysFromCivil(int64_t(local.tm_year) + 1900, unsigned(local.tm_mon + 1),
-                                      unsigned(local.tm_mday))
-                        - daysFromCivil(1899, 12, 30);
-    const int64_t ms = (int64_t(local.tm_hour) * 3600 + local.tm_min * 60 + local.tm_sec) * 1000
-                       + time.nanoseconds / 1000000;
-    const double fraction = double(ms) / 86400000.0;
-    // Before the epoch day the whole part counts down while the time of day still counts up.
-    return day >= 0 ? double(day) + fraction : double(day) - fraction;
+    return dateTimeOf(local, time.nanoseconds);
+}
+
+double LocalTimeConverter::convert(const FileTime& time)
+{
+    const int64_t day = floorDay(time.seconds);
+    Slot& slot = m_slots[size_t(day) & (m_slots.size() - 1)];
+    if (slot.day != day) {
+        slot.day = day;
+        slot.uniform = false;
+        // The day is uniform when its first and last second both come out of localtime exactly as
+        // the arithmetic with one offset gives them (no change of offset, no leap second between).
+        const time_t first = time_t(day * 86400);
+        const time_t last = time_t(day * 86400 + 86399);
+        struct tm a;
+        struct tm b;
+        if (::localtime_r(&first, &a) && ::localtime_r(&last, &b) && a.tm_gmtoff == b.tm_gmtoff) {
+            slot.offset = a.tm_gmtoff;
+            slot.uniform = dateTimeOf(a, 0) == dateTimeOfLocalSeconds(int64_t(first) + slot.offset, 0)
+                           && dateTimeOf(b, 0) == dateTimeOfLocalSeconds(int64_t(last) + slot.offset, 0);
+        }
+    }
+    if (!slot.uniform)
+        return toLocalDateTime(time);
+    return dateTimeOfLocalSeconds(time.seconds + slot.offset, time.nanoseconds);
 }
 
 Path currentDirectory()

@@ -131,6 +131,8 @@ private Q_SLOTS:
     void removeDeepTree();
     void lastErrorText();
     void localDateTime();
+    void localTimeConverterAgreesWithLocaltime_data();
+    void localTimeConverterAgreesWithLocaltime();
 };
 
 void TestPlatform::codecRoundTrip_data()
@@ -696,6 +698,60 @@ void TestPlatform::localDateTime()
     ::tzset();
     // 2021-07-01 12:00:00 UTC is 08:00 summer time in New York.
     QCOMPARE(toLocalDateTime({1625140800, 500000000}), 44378.0 + (8 * 3600000.0 + 500) / 86400000.0);
+}
+
+void TestPlatform::localTimeConverterAgreesWithLocaltime_data()
+{
+    QTest::addColumn<QByteArray>("tz");
+    QTest::newRow("UTC") << QByteArray("UTC0");
+    QTest::newRow("no summer time") << QByteArray("JST-9");
+    QTest::newRow("quarter-hour offset") << QByteArray("<+0545>-5:45");
+    QTest::newRow("summer time") << QByteArray("EST5EDT,M3.2.0,M11.1.0");
+    QTest::newRow("half-hour summer time") << QByteArray("<+1030>-10:30<+11>-11,M10.1.0,M4.1.0");
+    if (QFile::exists(u"/usr/share/zoneinfo/right/UTC"_qs))
+        QTest::newRow("leap seconds") << QByteArray("right/UTC");
+}
+
+void TestPlatform::localTimeConverterAgreesWithLocaltime()
+{
+    QFETCH(QByteArray, tz);
+    const QByteArray savedTz = qgetenv("TZ");
+    const bool hadTz = qEnvironmentVariableIsSet("TZ");
+    auto restore = qScopeGuard([&] {
+        if (hadTz)
+            qputenv("TZ", savedTz);
+        else
+            qunsetenv("TZ");
+        ::tzset();
+    });
+    qputenv("TZ", tz);
+    ::tzset();
+
+    std::vector<FileTime> times;
+    // Every ten minutes across the days of the 2021 changes of both summer-time rules (March,
+    // April, October, November), so the days with a change and their neighbours are all met.
+    for (const int64_t day : {18700, 18701, 18702, 18718, 18719, 18720, 18901, 18902, 18903, 18936, 18937, 18938})
+        for (int64_t s = -3600; s < 86400 + 3600; s += 600)
+            times.push_back({day * 86400 + s, 123456789});
+    // Spread from 1850 to 2150, before and after the epoch, in an order that makes days share and
+    // evict the converter's slots.
+    uint64_t x = 88172645463325252ull;
+    for (int i = 0; i < 20000; ++i) {
+        x ^= x << 13;
+        x ^= x >> 7;
+        x ^= x << 17;
+        const int64_t span = int64_t(300) * 365 * 86400;
+        times.push_back({int64_t(x % uint64_t(span)) - int64_t(120) * 365 * 86400, int32_t(x % 1000000000)});
+        if (i % 3 == 0)
+            times.push_back({times.back().seconds + 1, 0});
+    }
+    LocalTimeConverter converter;
+    for (const FileTime& t : times) {
+        const double expected = toLocalDateTime(t);
+        const double got = converter.convert(t);
+        if (got != expected)
+            QFAIL(qPrintable(u"%1 s: %2, localtime says %3"_qs.arg(t.seconds).arg(got, 0, 'f', 10).arg(expected, 0, 'f', 10)));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestPlatform)
