@@ -8,10 +8,9 @@ using namespace Qt::StringLiterals;
 
 // ---- TRsBackupItem
 
-TRsBackupItem::TRsBackupItem(const QString& basePath, const QString& relativePath, double timeStamp,
-                             quint32 attribute)
+TRsBackupItem::TRsBackupItem(const QString& basePath, QString relativePath, double timeStamp, quint32 attribute)
     : FBasePath(basePath)
-    , FRelativePath(relativePath)
+    , FRelativePath(std::move(relativePath))
     , FTimeStamp(timeStamp)
     , FAttribute(attribute)
 {

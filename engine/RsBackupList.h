@@ -19,8 +19,7 @@ class TRsBackupItem
 {
 public:
     TRsBackupItem() = default;
-    TRsBackupItem(const QString& basePath, const QString& relativePath, double timeStamp,
-                  quint32 attribute);
+    TRsBackupItem(const QString& basePath, QString relativePath, double timeStamp, quint32 attribute);
 
     // Base path followed by the relative path.
     QString FileName() const;

@@ -35,13 +35,14 @@ void TSearchFilesThread::Execute()
     if (platform::statPath(PathViewOf(FPath), true, base))
         m_ancestors.push_back({base.device, base.inode});
     SearchFiles(QString());
+    m_levels.clear();
 
     const bool stopped = m_stopped || IsStopping();
     if (stopped) {
         Terminate(); // the items stay in the order found
-    } else {
-        // Sorting here rather than on the main thread gives the same order and lets the two scans
-        // of a task sort side by side.
+    } else if (m_needsSort) {
+        // Sorting here rather than on the main thread lets the two scans of a task sort side by
+        // side.
         SortBackupItems(m_items);
     }
     QCollator collator = TRsDirList::MakeCollator();
@@ -57,59 +58,104 @@ void TSearchFilesThread::Execute()
 void TSearchFilesThread::SearchFiles(const QString& relativeDir)
 {
     const QString dirPath = FPath + relativeDir;
-    QList<platform::DirEntry> subDirs;
+    // The lists of each depth are kept from one directory to the next (a deque keeps them in place
+    // while deeper levels are added), so a tree of small directories does not allocate and grow two
+    // lists for every directory.
+    if (m_depth == m_levels.size())
+        m_levels.emplace_back();
+    Level& level = m_levels[m_depth];
+    QList<TRsBackupItem>& files = level.files;
+    QList<SubDir>& subDirs = level.subDirs;
+    files.clear();
+    subDirs.clear();
     platform::enumerateDirectory(PathViewOf(dirPath), m_followLinks, [&](const platform::DirEntry& e) {
         const QStringView name(e.name.data(), qsizetype(e.name.size()));
         switch (e.kind) {
         case platform::EntryKind::File: {
-            const qsizetype dot = name.lastIndexOf(u'.');
-            const QStringView ext = dot >= 0 ? name.mid(dot) : QStringView();
-            if (IsExcludedItem(ext, eitExt, FExcludedItemList) || IsExcludedItem(name, eitFile, FExcludedItemList))
-                break;
+            if (!FExcludedItemList.isEmpty()) {
+                const qsizetype dot = name.lastIndexOf(u'.');
+                const QStringView ext = dot >= 0 ? name.mid(dot) : QStringView();
+                if (IsExcludedItem(ext, eitExt, FExcludedItemList) || IsExcludedItem(name, eitFile, FExcludedItemList))
+                    break;
+            }
             QString relative;
             relative.reserve(relativeDir.size() + name.size());
             relative += relativeDir;
             relative += name;
-            m_items.append(TRsBackupItem(FPath, relative, platform::toLocalDateTime(e.modified), e.attributes));
+            files.append(TRsBackupItem(FPath, std::move(relative), m_localTime.convert(e.modified), e.attributes));
             break;
         }
         case platform::EntryKind::Directory:
         case platform::EntryKind::DirectoryLink:
-            if (FIncludingSubDirs && !IsExcludedItem(name, eitDir, FExcludedItemList))
-                subDirs.append(e);
+            if (FIncludingSubDirs && !IsExcludedItem(name, eitDir, FExcludedItemList)) {
+                QString key;
+                key.reserve(relativeDir.size() + name.size() + 1);
+                key += relativeDir;
+                key += name;
+                key += u'/';
+                subDirs.append({std::move(key), e.kind == platform::EntryKind::DirectoryLink, e.attributes,
+                                {e.device, e.inode}});
+            }
             break;
         case platform::EntryKind::Other:
             break; // FIFOs, sockets, devices and dangling links are never read
         }
-        if (IsStopping()) {
+        // Asked every few entries rather than for each: a stop still ends the scan within
+        // microseconds, and the question costs more than a cached status call.
+        if ((++m_entriesSinceStopCheck & 63) == 0 && IsStopping()) {
             m_stopped = true;
             return false;
         }
         return true;
     });
+    if (IsStopping())
+        m_stopped = true;
+
+    // The items leave each directory in the order of the whole list, so that the finished list
+    // needs no sort of its own: this directory's files sorted, and each subdirectory's files
+    // ("name/...") placed among them where "name/" falls. Two subdirectories whose names differ only
+    // in ASCII case would interleave; then the list is sorted as a whole at the end.
+    SortBackupItems(files);
+    std::sort(subDirs.begin(), subDirs.end(), [](const SubDir& a, const SubDir& b) {
+        return CompareRelativePath(a.key, b.key) < 0;
+    });
+    for (qsizetype i = 1; i < subDirs.size(); ++i) {
+        if (CompareRelativePath(subDirs.at(i - 1).key, subDirs.at(i).key) == 0)
+            m_needsSort = true;
+    }
+    qsizetype nextFile = 0;
+    auto emitFilesBefore = [&](const QString* key) {
+        while (nextFile < files.size()
+               && (!key || CompareRelativePath(files.at(nextFile).RelativePath(), *key) < 0))
+            m_items.append(std::move(files[nextFile++]));
+    };
+
     // Subdirectories are entered after the listing of this one is closed, so that a deep tree does
     // not hold one open directory per level.
-    for (const platform::DirEntry& e : std::as_const(subDirs)) {
+    for (const SubDir& sub : std::as_const(subDirs)) {
         if (m_stopped)
-            return;
-        const QString name = QString::fromUtf16(e.name.data(), qsizetype(e.name.size()));
-        const QString relative = relativeDir + name;
-        if (e.kind == platform::EntryKind::DirectoryLink) {
+            break; // what was found is still handed over, in no particular order
+        emitFilesBefore(&sub.key);
+        const QString relative = sub.key.first(sub.key.size() - 1);
+        if (sub.isLink) {
             // A link in a tree whose links are not followed is listed but never entered: mirroring
             // must never reach through it.
-            m_dirs.append({relative, e.attributes});
+            m_dirs.append({relative, sub.attributes});
             continue;
         }
-        const bool onPath = std::any_of(m_ancestors.cbegin(), m_ancestors.cend(), [&e](const Identity& a) {
-            return a.device == e.device && a.inode == e.inode;
+        const bool onPath = std::any_of(m_ancestors.cbegin(), m_ancestors.cend(), [&sub](const Identity& a) {
+            return a.device == sub.identity.device && a.inode == sub.identity.inode;
         });
         if (onPath)
             continue; // a link back to a directory above: entering it would never end
-        m_dirs.append({relative, e.attributes});
-        m_ancestors.push_back({e.device, e.inode});
-        SearchFiles(relative + u'/');
+        m_dirs.append({relative, sub.attributes});
+        m_ancestors.push_back(sub.identity);
+        ++m_depth;
+        SearchFiles(sub.key);
+        --m_depth;
         m_ancestors.pop_back();
         if (IsStopping())
             m_stopped = true;
     }
+    emitFilesBefore(nullptr);
 }

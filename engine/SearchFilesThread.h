@@ -4,6 +4,7 @@
 
 #include <QCollator>
 
+#include <deque>
 #include <vector>
 
 // Walks one tree on its own thread and hands what it finds to its TRsBackupList on the main thread.
@@ -27,6 +28,20 @@ private:
         uint64_t inode;
     };
 
+    struct SubDir
+    {
+        QString key; // relative path with a trailing '/', as the items below it begin
+        bool isLink;
+        quint32 attributes;
+        Identity identity;
+    };
+
+    struct Level
+    {
+        QList<TRsBackupItem> files;
+        QList<SubDir> subDirs;
+    };
+
     void SearchFiles(const QString& relativeDir);
     bool IsStopping() const;
 
@@ -37,9 +52,14 @@ private:
     TBreakFunction FCheckBreakFlag;
     bool m_followLinks;
     bool m_stopped = false;
+    unsigned m_entriesSinceStopCheck = 0;
+    bool m_needsSort = false; // two subdirectories differ only in ASCII case (see SearchFiles)
+    platform::LocalTimeConverter m_localTime;
 
     // Found so far, owned by the worker until it hands them over in one piece at the end.
     QList<TRsBackupItem> m_items;
     QList<TRsDirList::Entry> m_dirs;
+    std::deque<Level> m_levels; // working lists of each depth being listed
+    size_t m_depth = 0;
     std::vector<Identity> m_ancestors; // directories on the current path, to refuse link loops
 };

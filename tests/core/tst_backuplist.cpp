@@ -45,6 +45,8 @@ private Q_SLOTS:
     void scanAppliesExclusionsAtAnyDepth();
     void withoutSubDirsListsTopFilesOnly();
     void itemsSortedAsciiCaseInsensitive();
+    void scanOrderIsSortOrder_data();
+    void scanOrderIsSortOrder();
     void cursorLookups();
     void caseOfNonAsciiLetters();
     void exactSpellingPreferredAmongCaseVariants();
@@ -133,6 +135,39 @@ void TestBackupList::itemsSortedAsciiCaseInsensitive()
     QVERIFY(CompareRelativePath(u"abc", u"ABCD") < 0);
     QVERIFY(CompareRelativePath(u"ABC", u"abc") == 0);
     QVERIFY(CompareRelativePath(u"ä", u"Ä") != 0);
+}
+
+void TestBackupList::scanOrderIsSortOrder_data()
+{
+    QTest::addColumn<QStringList>("files");
+    // Names around '/' (0x2F): '-' and '.' sort before a subdirectory's files, '0' after them; a
+    // name that is a prefix of a directory's name comes first.
+    QTest::newRow("files among subdirectories")
+        << QStringList{u"a-b"_s, u"a/x"_s, u"a/y/z"_s, u"a0"_s, u"a.txt"_s, u"A.TXT"_s, u"ab/c"_s,
+                       u"ab.txt"_s, u"Ab"_s, u"_"_s, u"~"_s, u"\u00e4"_s, u"Z/1"_s, u"z1"_s, u"a/x-"_s,
+                       u"a/w/deeper"_s};
+    QTest::newRow("deep")
+        << QStringList{u"x/y/z/w/v"_s, u"x/y/z/w.txt"_s, u"x/y/z-/q"_s, u"x/y/z0"_s, u"x/y.txt"_s, u"x0"_s};
+    // Two directories whose names differ only in ASCII case interleave in the sorted list.
+    QTest::newRow("directories differing in case")
+        << QStringList{u"Dir/a"_s, u"dir/a"_s, u"Dir/b"_s, u"dir/b0"_s, u"Dir/c/d"_s, u"dir-"_s, u"e"_s};
+}
+
+void TestBackupList::scanOrderIsSortOrder()
+{
+    QFETCH(QStringList, files);
+    QTemporaryDir tmp;
+    for (const QString& f : std::as_const(files))
+        QVERIFY(WriteFile(tmp.path() + u'/' + f, "x"));
+    TRsBackupList list;
+    ScanOne(list, tmp.path());
+    const QStringList scanned = Items(list);
+    QCOMPARE(scanned.size(), files.size());
+    list.Sort();
+    QCOMPARE(scanned, Items(list));
+    // The lookups rely on that order: every item is found where it is, from any cursor.
+    for (int i = list.Count() - 1; i >= 0; --i)
+        QCOMPARE(list.IndexOfRelativePath(list.Items(i).RelativePath()), i);
 }
 
 void TestBackupList::cursorLookups()
@@ -285,7 +320,8 @@ void TestBackupList::stopLeavesPartialListAndDone()
             QVERIFY(WriteFile(tmp.path() + u"/d%1/f%2"_s.arg(d).arg(f), "x"));
     std::atomic<int> calls{0};
     TRsBackupList list;
-    ScanOne(list, tmp.path(), {}, true, true, [&calls] { return calls.fetch_add(1) >= 50; });
+    // The scan asks once per directory and every few dozen entries.
+    ScanOne(list, tmp.path(), {}, true, true, [&calls] { return calls.fetch_add(1) >= 10; });
     QVERIFY(list.SearchFilesDone);
     QVERIFY(list.Count() > 0);
     QVERIFY(list.Count() < 400);
