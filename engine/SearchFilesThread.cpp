@@ -68,6 +68,9 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
     QList<SubDir>& subDirs = level.subDirs;
     files.clear();
     subDirs.clear();
+    // This directory's files go straight to the end of the list; only a directory that turns out
+    // to have subdirectories takes them out again to merge (see below).
+    const qsizetype firstFile = m_items.size();
     platform::enumerateDirectory(PathViewOf(dirPath), m_followLinks, [&](const platform::DirEntry& e) {
         const QStringView name(e.name.data(), qsizetype(e.name.size()));
         switch (e.kind) {
@@ -82,7 +85,7 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
             relative.reserve(relativeDir.size() + name.size());
             relative += relativeDir;
             relative += name;
-            files.append(TRsBackupItem(FPath, std::move(relative), m_localTime.convert(e.modified), e.attributes));
+            m_items.append(TRsBackupItem(FPath, std::move(relative), m_localTime.convert(e.modified), e.attributes));
             break;
         }
         case platform::EntryKind::Directory:
@@ -115,7 +118,18 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
     // needs no sort of its own: this directory's files sorted, and each subdirectory's files
     // ("name/...") placed among them where "name/" falls. Two subdirectories whose names differ only
     // in ASCII case would interleave; then the list is sorted as a whole at the end.
-    SortBackupItems(files);
+    const qsizetype prefix = relativeDir.size(); // shared by all of them: not compared again
+    std::sort(m_items.begin() + firstFile, m_items.end(), [prefix](const TRsBackupItem& x, const TRsBackupItem& y) {
+        const QStringView a = QStringView(x.RelativePath()).sliced(prefix);
+        const QStringView b = QStringView(y.RelativePath()).sliced(prefix);
+        const int c = CompareRelativePath(a, b);
+        return c != 0 ? c < 0 : a.compare(b, Qt::CaseSensitive) < 0;
+    });
+    if (subDirs.isEmpty())
+        return;
+    for (qsizetype i = firstFile; i < m_items.size(); ++i)
+        files.append(std::move(m_items[i]));
+    m_items.resize(firstFile);
     std::sort(subDirs.begin(), subDirs.end(), [](const SubDir& a, const SubDir& b) {
         return CompareRelativePath(a.key, b.key) < 0;
     });
