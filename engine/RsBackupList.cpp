@@ -43,16 +43,17 @@ int CompareRelativePath(QStringView a, QStringView b)
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
+bool RelativePathLess(QStringView a, QStringView b)
+{
+    const int c = CompareRelativePath(a, b);
+    return c != 0 ? c < 0 : a.compare(b, Qt::CaseSensitive) < 0;
+}
+
 namespace {
 
-// A total order for the items: the ASCII-folded comparison, and between names that it finds equal
-// (a case-sensitive file system may hold ‘a.txt’ beside ‘A.txt’) the exact code units.
 bool ItemLess(const TRsBackupItem& x, const TRsBackupItem& y)
 {
-    const int c = CompareRelativePath(x.RelativePath(), y.RelativePath());
-    if (c != 0)
-        return c < 0;
-    return QStringView(x.RelativePath()).compare(y.RelativePath(), Qt::CaseSensitive) < 0;
+    return RelativePathLess(x.RelativePath(), y.RelativePath());
 }
 
 } // namespace

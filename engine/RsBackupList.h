@@ -50,6 +50,9 @@ Q_DECLARE_TYPEINFO(TRsBackupItem, Q_RELOCATABLE_TYPE);
 // Compares relative paths of files: UTF-16 code units after folding ASCII a-z to A-Z, nothing else;
 // a prefix sorts first. Negative, zero or positive.
 int CompareRelativePath(QStringView a, QStringView b);
+// The order of a list's items: CompareRelativePath, and between paths that it finds equal (a
+// case-sensitive file system may hold 'a.txt' beside 'A.txt') the exact code units.
+bool RelativePathLess(QStringView a, QStringView b);
 
 // The directories of a scanned tree: relative paths with their attribute words, always sorted by
 // the user locale's case-insensitive collation, duplicates ignored.

@@ -576,19 +576,19 @@ double dateTimeOf(const struct tm& local, int32_t nanoseconds)
     return day >= 0 ? double(day) + fraction : double(day) - fraction;
 }
 
-// The same from seconds already shifted to local time, by plain arithmetic.
-double dateTimeOfLocalSeconds(int64_t localSeconds, int32_t nanoseconds)
-{
-    const int64_t unixDay = localSeconds >= 0 ? localSeconds / 86400 : -((-localSeconds + 86399) / 86400);
-    const int64_t secondOfDay = localSeconds - unixDay * 86400;
-    const int64_t day = unixDay + 25569;
-    const double fraction = double(secondOfDay * 1000 + nanoseconds / 1000000) / 86400000.0;
-    return day >= 0 ? double(day) + fraction : double(day) - fraction;
-}
-
 int64_t floorDay(int64_t seconds)
 {
     return seconds >= 0 ? seconds / 86400 : -((-seconds + 86399) / 86400);
+}
+
+// The same from seconds already shifted to local time, by plain arithmetic.
+double dateTimeOfLocalSeconds(int64_t localSeconds, int32_t nanoseconds)
+{
+    const int64_t unixDay = floorDay(localSeconds);
+    const int64_t secondOfDay = localSeconds - unixDay * 86400;
+    const int64_t day = unixDay + 25569; // 1970-01-01 is day 25569
+    const double fraction = double(secondOfDay * 1000 + nanoseconds / 1000000) / 86400000.0;
+    return day >= 0 ? double(day) + fraction : double(day) - fraction;
 }
 
 } // namespace
