@@ -3,8 +3,22 @@
 say() { echo "$*" | tee -a "$RESULTS"; }
 # Reads trees so that the runs compared next start from a warm cache.
 warm() { tar cf - "$@" 2>/dev/null | cat > /dev/null; }
+# A command that fails makes every figure doubtful (a copy that failed is fast): it is reported at
+# once and again at the end (see report_failures).
+note_failure() { echo "FAILED (exit $1): ${*:2}" | tee -a "$RESULTS" >&2; : > "$WORK/.failed"; }
+report_failures() {
+  [ -e "$WORK/.failed" ] || return 0
+  rm -f "$WORK/.failed"
+  say "SOME COMMANDS FAILED (see above): these figures are not valid"
+  return 1
+}
+rm -f "$WORK/.failed"
 # Milliseconds taken by a command (its output discarded).
-ms() { local s e; s=$(date +%s%N); "$@" > /dev/null 2>&1 || true; e=$(date +%s%N); echo $(( (e - s) / 1000000 )); }
+ms() {
+  local s e rc=0; s=$(date +%s%N); "$@" > /dev/null 2>&1 || rc=$?; e=$(date +%s%N)
+  [ "$rc" = 0 ] || note_failure "$rc" "$@"
+  echo $(( (e - s) / 1000000 ))
+}
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
 
 # The tree of 100,000 small files (100-2,000 bytes) in 5,000 directories, made once and kept.

@@ -57,6 +57,16 @@ int main(int argc, char** argv)
     LogDirNew = u"LogDirNew"_s;
     LogDirDelete = u"LogDirDelete"_s;
     LogFileVerify = u"LogFileVerify"_s;
+    // Failures are counted by these words in the lines: every error text needs its stand-in, or a
+    // run that copied nothing would pass as clean.
+    LogDirErrorAttrib = u"Error LogDirErrorAttrib"_s;
+    LogDirErrorNew = u"Error LogDirErrorNew"_s;
+    LogDirErrorDelete = u"Error LogDirErrorDelete"_s;
+    LogFileErrorNew = u"Error LogFileErrorNew"_s;
+    LogFileErrorOverwrite = u"Error LogFileErrorOverwrite"_s;
+    LogFileErrorDelete = u"Error LogFileErrorDelete"_s;
+    LogFileErrorVerify = u"Error LogFileErrorVerify"_s;
+    LogFileErrorMisc = u"Error LogFileErrorMisc"_s;
     MsgInfoCollectedItemInfo = u"%s"_s;
 
     TRsTaskList taskList;

@@ -60,7 +60,7 @@ fi
 
 # CPU milliseconds (user + system, children included) taken by a command: steadier than wall time
 # on a machine that other work keeps busy.
-cpu() { /usr/bin/time -f '%U %S' -o "$WORK/.cpu" "$@" > /dev/null 2>&1 || true; awk '{ printf "%d", ($1 + $2) * 1000 }' "$WORK/.cpu"; }
+cpu() { local rc=0; /usr/bin/time -f '%U %S' -o "$WORK/.cpu" "$@" > /dev/null 2>&1 || rc=$?; [ "$rc" = 0 ] || note_failure "$rc" "$@"; awk '{ printf "%d", ($1 + $2) * 1000 }' "$WORK/.cpu"; }
 ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b > 0) printf "%.2f", a / b; else print "n/a" }'; }
 fresh() { rm -rf "$OUT"; mkdir -p "$OUT"; sync; sleep "$SETTLE"; }
 engine_rss() { "$ENGINE" "$@" 2>/dev/null | sed -n 's/.*peak_rss_kib=\([0-9]*\).*/\1/p'; }
@@ -194,3 +194,4 @@ fi
 
 rm -rf "$OUT"
 echo "results in $RESULTS"
+report_failures

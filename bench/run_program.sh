@@ -55,7 +55,9 @@ PY
 CPUFILE=$WORK/.cpu
 mscpu() {
   local s e; s=$(date +%s%N)
-  /usr/bin/time -f "%U %S" -o "$CPUFILE" "$@" > /dev/null 2>&1 || true
+  local rc=0
+  /usr/bin/time -f "%U %S" -o "$CPUFILE" "$@" > /dev/null 2>&1 || rc=$?
+  [ "$rc" = 0 ] || note_failure "$rc" "$@"
   e=$(date +%s%N)
   echo "$(( (e - s) / 1000000 )) $(awk '{printf "%d", ($1 + $2) * 1000}' "$CPUFILE")"
 }
@@ -98,3 +100,4 @@ done
 status=0; "${PROGRAM[@]}" > /dev/null 2>&1 || status=$?
 E=$(median "${e[@]}"); P=$(median "${p[@]}"); EC=$(median "${ec[@]}"); PC=$(median "${pc[@]}")
 say "no-change run: wall engine $E, program $P -> $(overhead $P $E); cpu engine $EC, program $PC -> $(overhead $PC $EC) (target <= +10 %); exit status $status"
+report_failures
