@@ -103,6 +103,37 @@ std::map<Path, DirEntry> listing(const QString& dir, bool followLinks)
     return out;
 }
 
+// Sets TZ for the life of the object and puts the previous setting back.
+class TimeZoneOverride
+{
+public:
+    explicit TimeZoneOverride(const QByteArray& tz)
+        : m_saved(qgetenv("TZ"))
+        , m_had(qEnvironmentVariableIsSet("TZ"))
+    {
+        Set(tz);
+    }
+    ~TimeZoneOverride()
+    {
+        if (m_had)
+            qputenv("TZ", m_saved);
+        else
+            qunsetenv("TZ");
+        ::tzset();
+    }
+    TimeZoneOverride(const TimeZoneOverride&) = delete;
+    TimeZoneOverride& operator=(const TimeZoneOverride&) = delete;
+    void Set(const QByteArray& tz)
+    {
+        qputenv("TZ", tz);
+        ::tzset();
+    }
+
+private:
+    QByteArray m_saved;
+    bool m_had;
+};
+
 } // namespace
 
 class TestPlatform : public QObject
@@ -672,18 +703,7 @@ void TestPlatform::lastErrorText()
 
 void TestPlatform::localDateTime()
 {
-    const QByteArray savedTz = qgetenv("TZ");
-    const bool hadTz = qEnvironmentVariableIsSet("TZ");
-    auto restore = qScopeGuard([&] {
-        if (hadTz)
-            qputenv("TZ", savedTz);
-        else
-            qunsetenv("TZ");
-        ::tzset();
-    });
-
-    qputenv("TZ", "UTC0");
-    ::tzset();
+    TimeZoneOverride zone("UTC0");
     QCOMPARE(toLocalDateTime({0, 0}), 25569.0);
     // Milliseconds are kept, finer parts dropped.
     QCOMPARE(toLocalDateTime({86400 + 43200, 999999999}), 25570.5 + 999.0 / 86400000.0);
@@ -691,11 +711,9 @@ void TestPlatform::localDateTime()
     // Before the epoch day the time of day still counts up: 1899-12-29 06:00 is -1.25.
     QCOMPARE(toLocalDateTime({-2209161600 - 86400 + 6 * 3600, 0}), -1.25);
 
-    qputenv("TZ", "JST-9");
-    ::tzset();
+    zone.Set("JST-9");
     QCOMPARE(toLocalDateTime({0, 0}), 25569.375);
-    qputenv("TZ", "EST5EDT,M3.2.0,M11.1.0");
-    ::tzset();
+    zone.Set("EST5EDT,M3.2.0,M11.1.0");
     // 2021-07-01 12:00:00 UTC is 08:00 summer time in New York.
     QCOMPARE(toLocalDateTime({1625140800, 500000000}), 44378.0 + (8 * 3600000.0 + 500) / 86400000.0);
 }
@@ -715,17 +733,7 @@ void TestPlatform::localTimeConverterAgreesWithLocaltime_data()
 void TestPlatform::localTimeConverterAgreesWithLocaltime()
 {
     QFETCH(QByteArray, tz);
-    const QByteArray savedTz = qgetenv("TZ");
-    const bool hadTz = qEnvironmentVariableIsSet("TZ");
-    auto restore = qScopeGuard([&] {
-        if (hadTz)
-            qputenv("TZ", savedTz);
-        else
-            qunsetenv("TZ");
-        ::tzset();
-    });
-    qputenv("TZ", tz);
-    ::tzset();
+    TimeZoneOverride zone(tz);
 
     std::vector<FileTime> times;
     // Every ten minutes across the days of the 2021 changes of both summer-time rules (March,
