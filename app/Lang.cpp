@@ -3,6 +3,7 @@
 #include "app/Lang.h"
 
 #include "app/Ini.h"
+#include "app/LangExtra.h"
 #include "app/MsgDialog.h"
 
 #include <QDir>
@@ -177,6 +178,10 @@ void loadNamedTexts(const TIniFile& ini, const QStringList& sections)
         if (sections.contains(named.section))
             *named.text = ini.ReadString(named.section, named.key, DefaultLangText(named.section, named.key));
     }
+    for (const TLangExtraText& extra : ExtraLangTexts()) {
+        if (sections.contains(extra.section))
+            *extra.text = ini.ReadString(extra.section, extra.key, extra.builtIn);
+    }
 }
 
 QString langText(const TIniFile& ini, const QString& section, const QString& key)
@@ -214,6 +219,10 @@ QString DefaultLangText(const QString& section, const QString& key)
             if (e.key == key)
                 return e.text;
         }
+    }
+    for (const TLangExtraText& extra : ExtraLangTexts()) {
+        if (extra.section == section && extra.key == key)
+            return extra.builtIn;
     }
     return {};
 }

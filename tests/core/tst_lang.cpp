@@ -2,6 +2,7 @@
 // and the filling of format texts.
 
 #include "app/Lang.h"
+#include "app/LangExtra.h"
 #include "app/MsgDialog.h"
 #include "support/TestSupport.h"
 
@@ -345,6 +346,32 @@ private slots:
         QTEST(texts.captions.value(u"ActTaskMoveTaskUpward"_s), "upward");
         QCOMPARE(MinimizeToTrayCaption, u"タスク トレイに いれる"_s);
         QCOMPARE(LangFileName, path); // an existing file stays current even when it supplies nothing
+    }
+
+    // Texts beyond the default file: a language file may supply them, and one that lacks them (the
+    // default file among them) shows the built-in text.
+    void extraTexts()
+    {
+        QVERIFY(!ExtraLangTexts().isEmpty());
+        const TLangExtraText& extra = ExtraLangTexts().first();
+        const QString builtIn = extra.builtIn;
+        QVERIFY(!builtIn.isEmpty());
+        QVERIFY(!QString::fromUtf16(reinterpret_cast<const char16_t*>(expectedDefaultBytes().constData() + 2),
+                                    (expectedDefaultBytes().size() - 2) / 2)
+                     .contains(extra.key));
+        QCOMPARE(DefaultLangText(extra.section, extra.key), builtIn);
+
+        QTemporaryDir dir;
+        const QString path = dir.path() + u"/Lang/test.lang"_s;
+        QVERIFY(PrepareLanguage(dir.path(), path));
+        QVERIFY(testsupport::writeBytes(
+            path, testsupport::utf16leWithBom(u'[' + extra.section + u"]\r\n"_s + extra.key + u"=Mine\r\n"_s)));
+        LoadMainFormTexts();
+        QCOMPARE(*extra.text, u"Mine"_s);
+
+        QVERIFY(testsupport::writeBytes(path, testsupport::utf16leWithBom(u"[Lang: Msg]\r\n"_s)));
+        LoadMainFormTexts();
+        QCOMPARE(*extra.text, builtIn);
     }
 
     void dialogTexts()
