@@ -8,6 +8,15 @@ using namespace Qt::StringLiterals;
 QString MsgWarnTaskListNameTaken = u"「%s」は ほかの ファイルと おなじ なまえに なるので つかえません。"_s;
 
 // ---- keeping the backup safe
+QString LogDirErrorList = u"D エラー (よみこみ):"_s;
+QString LogErrorEntryStatus = u"エラー (じょーたいの よみこみ):"_s;
+QString LogDirSkipRepeated = u"D スキップ (おなじ ディレクトリー):"_s;
+QString LogDirErrorLink = u"D エラー (リンク): %s (バックアップの なかの リンクの さきには かきこみません)"_s;
+QString LogErrorEmptySource = u"エラー: オリジナルが からっぽ なので バックアップの さくじょは しません:"_s;
+QString MsgConfirmEmptySource = u"オリジナル [%s] には なにも ありません。\nバックアップから ぜんぶ さくじょ しますか?"_s;
+QString LogErrorSamePaths = u"エラー: オリジナル %s と バックアップ %s は おなじ ばしょ なので じっこー しません"_s;
+QString LogErrorDstInsideSrc = u"エラー: オリジナル %s の なかに バックアップ %s が あるので じっこー しません"_s;
+QString LogErrorSrcInsideDst = u"エラー: ミラーリング する オリジナル %s が バックアップ %s の なかに あるので じっこー しません"_s;
 
 // ---- shortcut keys and version information
 
@@ -19,6 +28,15 @@ const QList<TLangExtraText>& ExtraLangTexts()
             {u"Lang: Msg"_s, u"MsgWarnTaskListNameTaken"_s, &MsgWarnTaskListNameTaken, {}},
 
             // ---- keeping the backup safe
+            {u"Lang: Log"_s, u"LogDirErrorList"_s, &LogDirErrorList, {}},
+            {u"Lang: Log"_s, u"LogErrorEntryStatus"_s, &LogErrorEntryStatus, {}},
+            {u"Lang: Log"_s, u"LogDirSkipRepeated"_s, &LogDirSkipRepeated, {}},
+            {u"Lang: Log"_s, u"LogDirErrorLink"_s, &LogDirErrorLink, {}},
+            {u"Lang: Log"_s, u"LogErrorEmptySource"_s, &LogErrorEmptySource, {}},
+            {u"Lang: Msg"_s, u"MsgConfirmEmptySource"_s, &MsgConfirmEmptySource, {}},
+            {u"Lang: Log"_s, u"LogErrorSamePaths"_s, &LogErrorSamePaths, {}},
+            {u"Lang: Log"_s, u"LogErrorDstInsideSrc"_s, &LogErrorDstInsideSrc, {}},
+            {u"Lang: Log"_s, u"LogErrorSrcInsideDst"_s, &LogErrorSrcInsideDst, {}},
 
             // ---- shortcut keys and version information
         };

@@ -15,6 +15,15 @@
 extern QString MsgWarnTaskListNameTaken;
 
 // ---- keeping the backup safe
+extern QString LogDirErrorList;
+extern QString LogErrorEntryStatus;
+extern QString LogDirSkipRepeated;
+extern QString LogDirErrorLink;
+extern QString LogErrorEmptySource;
+extern QString MsgConfirmEmptySource;
+extern QString LogErrorSamePaths;
+extern QString LogErrorDstInsideSrc;
+extern QString LogErrorSrcInsideDst;
 
 // ---- shortcut keys and version information
 

@@ -5,6 +5,7 @@
 #include <QCollator>
 
 #include <deque>
+#include <unordered_map>
 #include <vector>
 
 // Walks one tree on its own thread and hands what it finds to its TRsBackupList on the main thread.
@@ -26,6 +27,11 @@ private:
     {
         uint64_t device;
         uint64_t inode;
+        bool operator==(const Identity&) const = default;
+    };
+    struct IdentityHash
+    {
+        size_t operator()(const Identity& i) const { return std::hash<uint64_t>()(i.inode * 31 + i.device); }
     };
 
     struct SubDir
@@ -44,6 +50,8 @@ private:
 
     void SearchFiles(const QString& relativeDir);
     bool IsStopping() const;
+    // A path that was not listed completely: its line (key, full path, reason) and its protection.
+    void NotListed(const QString& key, const QString& relativePath, int code);
 
     TRsBackupList* FList;
     QString FPath;
@@ -61,5 +69,8 @@ private:
     QList<TRsDirList::Entry> m_dirs;
     std::deque<Level> m_levels; // working lists of each depth being listed
     size_t m_depth = 0;
-    std::vector<Identity> m_ancestors; // directories on the current path, to refuse link loops
+    // Every directory entered so far, with its relative path: one reached again through a link
+    // (a loop, or two links to one directory) is not entered again.
+    std::unordered_map<Identity, QString, IdentityHash> m_entered;
+    TScanFindings m_findings;
 };
