@@ -204,6 +204,10 @@ private:
     void RunTask(QAction* command, TRsTaskList* list, bool test, const TBreakFunction& breakFunction, int index);
     void ScanAndCollect(TRsTaskList* list, int index, const TBreakFunction& breakFunction);
     void ExecuteBackup(TRsTaskList* list, int index, bool test, const TBreakFunction& breakFunction);
+    // Before a task runs: true (with an error line) when its directories do not keep apart.
+    bool RefuseClashingTaskPaths(TRsTaskList* list, int index);
+    // Between collection and execution: the deletions of a mirror whose source is empty.
+    void GuardEmptySourceDeletions(TRsTaskList* list, int index, bool test);
     void SetRunControls(QAction* command, bool enabled);
     void StartRunAnimation(QAction* command);
     void StopRunAnimation();
