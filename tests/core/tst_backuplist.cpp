@@ -54,6 +54,7 @@ private Q_SLOTS:
     void hostileNamesRoundTrip();
     void destinationLinkIsListedButNotEntered();
     void sourceLinkLoopIsNotEnteredTwice();
+    void linkWebIsEnteredOnce();
     void fifoAndDanglingLinkAreSkipped();
     void stopLeavesPartialListAndDone();
     void reloadWhileScanning();
@@ -318,6 +319,30 @@ void TestBackupList::sourceLinkLoopIsNotEnteredTwice()
         QVERIFY2(line.startsWith(LogDirSkipRepeated + u' ' + root + u"/a/"_s), qPrintable(line));
     }
     QVERIFY(list.Findings.lines.at(2).first.endsWith(u"/a/o2 = "_s + root + u"/a/o1"_s));
+}
+
+void TestBackupList::linkWebIsEnteredOnce()
+{
+    // Six directories that each link to all the others: followed naively the listing grows with
+    // the factorial of their number (1,956 copies of them).
+    QTemporaryDir tmp;
+    const QString root = tmp.path() + u"/src"_s;
+    constexpr int kDirs = 6;
+    for (int i = 0; i < kDirs; ++i)
+        QVERIFY(WriteFile(root + u"/d%1/f.txt"_s.arg(i), "x"));
+    for (int i = 0; i < kDirs; ++i) {
+        for (int j = 0; j < kDirs; ++j) {
+            if (i != j)
+                QVERIFY(Symlink(u"../d%1"_s.arg(j), root + u"/d%1/l%2"_s.arg(i).arg(j)));
+        }
+    }
+    TRsBackupList list;
+    ScanOne(list, root);
+    QCOMPARE(list.Count(), kDirs);
+    QCOMPARE(list.DirList.Count(), kDirs);
+    QCOMPARE(list.Findings.lines.size(), kDirs * (kDirs - 1));
+    QCOMPARE(list.Findings.unlistedPaths.size(), kDirs * (kDirs - 1));
+    QVERIFY(list.Findings.unlistedPaths.contains(u"d0/l1"_s));
 }
 
 void TestBackupList::fifoAndDanglingLinkAreSkipped()
