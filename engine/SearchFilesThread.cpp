@@ -41,6 +41,16 @@ void TSearchFilesThread::Execute()
     if (platform::statPath(PathViewOf(FPath), true, base))
         m_entered.emplace(Identity{base.device, base.inode}, QString());
     SearchFiles(QString());
+    while (!m_deferredLinks.empty() && !m_stopped) {
+        const SubDir sub = std::move(m_deferredLinks.front());
+        m_deferredLinks.pop_front();
+        // Its files come after the rest of the tree: the list is sorted as a whole at the end.
+        m_needsSort = true;
+        EnterSubDir(sub);
+        if (IsStopping())
+            m_stopped = true;
+    }
+    m_deferredLinks.clear();
     m_levels.clear();
 
     const bool stopped = m_stopped || IsStopping();
@@ -68,6 +78,23 @@ void TSearchFilesThread::NotListed(const QString& key, const QString& relativePa
     const QString subject = relativePath.isEmpty() && FPath.size() > 1 ? FPath.chopped(1) : FPath + relativePath;
     m_findings.lines.append({key + u' ' + subject + u' ' + LastErrorText(), true});
     m_findings.unlistedPaths.insert(relativePath);
+}
+
+void TSearchFilesThread::EnterSubDir(const SubDir& sub)
+{
+    const QString relative = sub.key.first(sub.key.size() - 1);
+    const auto [entered, first] = m_entered.try_emplace(sub.identity, relative);
+    if (!first) {
+        // Reached again through a link: a loop back to a directory above, or a second way into one
+        // already listed. Entering it again could multiply the tree without end; what lies below is
+        // not listed here, so nothing there is taken for missing either.
+        m_findings.lines.append(
+            {LogDirSkipRepeated + u' ' + FPath + relative + u" = "_s + FPath + entered->second, false});
+        m_findings.unlistedPaths.insert(relative);
+        return;
+    }
+    m_dirs.append({relative, sub.attributes});
+    SearchFiles(sub.key);
 }
 
 void TSearchFilesThread::SearchFiles(const QString& relativeDir)
@@ -118,7 +145,8 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
                 key += relativeDir;
                 key += name;
                 key += u'/';
-                subDirs.append({std::move(key), e.kind == platform::EntryKind::DirectoryLink, e.attributes,
+                const bool notFollowed = e.kind == platform::EntryKind::DirectoryLink;
+                subDirs.append({std::move(key), notFollowed, e.isLink && !notFollowed, e.attributes,
                                 {e.device, e.inode}});
             }
             break;
@@ -142,7 +170,7 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
         // What could not be listed is unknown, not missing: it is reported and protected.
         NotListed(LogDirErrorList, relativeDir.chopped(relativeDir.isEmpty() ? 0 : 1),
                   platform::lastError().code);
-    } else if (m_depth == 0 && !m_stopped) {
+    } else if (relativeDir.isEmpty() && !m_stopped) {
         m_findings.baseIsEmpty = entries == 0;
     }
 
@@ -186,19 +214,12 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
             m_dirs.append({relative, sub.attributes, true});
             continue;
         }
-        const auto [entered, first] = m_entered.try_emplace(sub.identity, relative);
-        if (!first) {
-            // Reached again through a link: a loop back to a directory above, or a second way into
-            // one already listed. Entering it again could multiply the tree without end; what lies
-            // below is not listed here, so nothing there is taken for missing either.
-            m_findings.lines.append(
-                {LogDirSkipRepeated + u' ' + FPath + relative + u" = "_s + FPath + entered->second, false});
-            m_findings.unlistedPaths.insert(relative);
+        if (sub.isFollowedLink) {
+            m_deferredLinks.push_back(sub);
             continue;
         }
-        m_dirs.append({relative, sub.attributes});
         ++m_depth;
-        SearchFiles(sub.key);
+        EnterSubDir(sub);
         --m_depth;
         if (IsStopping())
             m_stopped = true;

@@ -37,7 +37,8 @@ private:
     struct SubDir
     {
         QString key; // relative path with a trailing '/', as the items below it begin
-        bool isLink;
+        bool isLink;         // a link that is not followed: listed, never entered
+        bool isFollowedLink; // a link that is followed: entered after the tree's own directories
         quint32 attributes;
         Identity identity;
     };
@@ -49,6 +50,8 @@ private:
     };
 
     void SearchFiles(const QString& relativeDir);
+    // Lists one subdirectory (not yet entered: no directory is listed twice) and what lies below.
+    void EnterSubDir(const SubDir& sub);
     bool IsStopping() const;
     // A path that was not listed completely: its line (key, full path, reason) and its protection.
     void NotListed(const QString& key, const QString& relativePath, int code);
@@ -72,5 +75,8 @@ private:
     // Every directory entered so far, with its relative path: one reached again through a link
     // (a loop, or two links to one directory) is not entered again.
     std::unordered_map<Identity, QString, IdentityHash> m_entered;
+    // Followed links to directories, entered once the tree's own directories are all listed, so
+    // that a directory of the tree is listed where it is rather than at a link to it.
+    std::deque<SubDir> m_deferredLinks;
     TScanFindings m_findings;
 };

@@ -58,6 +58,7 @@ struct DirEntry
     // identity but its target's attributes and time.
     uint64_t device = 0;
     uint64_t inode = 0;
+    bool isLink = false; // the entry itself is a symbolic link (followed or not)
 };
 
 struct Error

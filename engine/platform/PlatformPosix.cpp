@@ -92,6 +92,7 @@ void fillFromStat(const struct stat& st, bool hidden, DirEntry& out)
 void classify(const struct stat& own, const struct stat* target, bool followLinks, bool hidden,
               DirEntry& out)
 {
+    out.isLink = S_ISLNK(own.st_mode);
     if (!S_ISLNK(own.st_mode)) {
         fillFromStat(own, hidden, out);
         out.kind = S_ISDIR(own.st_mode) ? EntryKind::Directory
