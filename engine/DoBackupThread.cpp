@@ -144,7 +144,9 @@ void TDoBackupThread::RestoreDeferredDirAttributes()
 void TDoBackupThread::LiftParentForWriting(const QString& path)
 {
     const qsizetype slash = path.lastIndexOf(u'/', path.endsWith(u'/') ? path.size() - 2 : -1);
-    if (slash <= 0)
+    // Only the backup's own directories, which carry the source's bits: the destination directory
+    // itself keeps whatever its owner chose.
+    if (slash < FDstList->BasePath().size())
         return;
     const QString parent = path.first(slash);
     // Once per directory and run: files arrive sorted, so most share the parent just checked.

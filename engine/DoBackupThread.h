@@ -52,9 +52,9 @@ private:
     // Permission bits withheld from directories until the files below them are in place, and
     // those lifted for the run; put back at the end, deepest first.
     void RestoreDeferredDirAttributes();
-    // Before an entry is created, replaced or removed in the directory that holds path: a directory
-    // that this user may not write (a read-only source directory copied with its bits) is made
-    // writable for the rest of the run.
+    // Before an entry is created, replaced or removed in the directory that holds path: a backup
+    // directory below the destination that this user may not write (a read-only source directory
+    // copied with its bits) is made writable for the rest of the run.
     void LiftParentForWriting(const QString& path);
     // Throws when path lies at or below a destination link that could not be replaced.
     void RefuseBelowLink(const QString& relativePath) const;
