@@ -99,12 +99,11 @@ private slots:
         m_dir = new QTemporaryDir;
         QVERIFY(copyTree(distDir(), m_dir->path()));
         // Leftovers of a manual run of the program in the build tree are not part of the installation.
-        for (const QString& leftover : {u"Lang"_s, u"tsumiki.ini"_s, u"tsumikiKey.ini"_s}) {
-            QDir(programDir() + leftover).removeRecursively();
+        for (const QString& leftover : {u"Lang/Tmk日本語_かな.lang"_s, u"tsumiki.ini"_s, u"tsumikiKey.ini"_s})
             QFile::remove(programDir() + leftover);
-        }
         m_installed = listing(m_dir->path());
         QVERIFY(m_installed.contains(u"tsumiki"_s));
+        QVERIFY(m_installed.contains(u"Lang/English.lang"_s));
     }
 
     void cleanup()
