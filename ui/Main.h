@@ -153,6 +153,9 @@ private:
     void TaskList1Click();
     void Task1Click();
     void Tool1Click();
+    // ---- Language submenu (ui/MainLanguage.cpp)
+    void LanguageListClick(int index);
+    void RenewCommandHints();
     // Task list and task editing (dialogs and moves).
     void ActTaskListAddTaskListExecute();
     void ActTaskListDeleteTaskListExecute();
@@ -257,6 +260,9 @@ private:
     TDoBackupThread* FDoBackupThread = nullptr;
     int FCurrentRowIndex = 0;
     bool FGrid101LeftClicked = false;
+    // Full paths of the language files when the tool menu last opened; a submenu entry's data is
+    // its position here.
+    QStringList FLangFileList;
     QColor IndicatorTopColor;
     QColor IndicatorBottomColor;
     QColor IndicatorColor;

@@ -1,4 +1,4 @@
-// Commands whose windows and editing come with the dialogs, the tray side and the language menu.
+// Commands whose windows and editing come with the dialogs and the tray side.
 // Until those land the commands exist (menus, buttons and shortcuts are bound to them) and do
 // nothing.
 
@@ -17,11 +17,6 @@ void TMainForm::ActHelpShowVersionInfoExecute()
 }
 
 void TMainForm::ActPopMinimizeRestoreWindowExecute()
-{
-}
-
-// Rebuilds the language submenu each time the tool menu opens.
-void TMainForm::Tool1Click()
 {
 }
 
