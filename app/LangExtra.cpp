@@ -4,6 +4,9 @@
 
 using namespace Qt::StringLiterals;
 
+// ---- main window
+QString LogLabel = u"ログ"_s;
+
 // ---- editing task lists and tasks
 QString MsgWarnTaskListNameTaken = u"「%s」は ほかの ファイルと おなじ なまえに なるので つかえません。"_s;
 
@@ -15,6 +18,9 @@ const QList<TLangExtraText>& ExtraLangTexts()
 {
     static const QList<TLangExtraText> texts = [] {
         QList<TLangExtraText> list = {
+            // ---- main window
+            {u"MainForm"_s, u"LogLabel"_s, &LogLabel, {}},
+
             // ---- editing task lists and tasks
             {u"Lang: Msg"_s, u"MsgWarnTaskListNameTaken"_s, &MsgWarnTaskListNameTaken, {}},
 

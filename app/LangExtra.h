@@ -11,6 +11,10 @@
 
 // Each group below belongs to one area of the program; add a text at the end of its own group.
 
+// ---- main window
+// The log pane's heading, fixed in the window until a language file names it.
+extern QString LogLabel;
+
 // ---- editing task lists and tasks
 extern QString MsgWarnTaskListNameTaken;
 

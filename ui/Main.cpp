@@ -1,6 +1,7 @@
 #include "ui/Main.h"
 
 #include "app/Lang.h"
+#include "app/LangExtra.h"
 #include "app/MsgDialog.h"
 #include "app/ProgramDir.h"
 #include "app/TmkLib.h"
@@ -381,6 +382,7 @@ void TMainForm::LoadMainFormTexts()
     setWindowTitle(MakeMainCaption(SelectedTaskList()));
     Panel101->SetCaption(TaskListLabel);
     Panel201->SetCaption(TaskLabel);
+    Panel301->SetCaption(LogLabel);
     for (auto it = texts.captions.cbegin(); it != texts.captions.cend(); ++it) {
         if (QAction* action = m_actions.value(it.key()))
             action->setText(it.value());

@@ -3,6 +3,7 @@
 #include "app/Ini.h"
 #include "app/Lang.h"
 #include "MainFormFixture.h"
+#include "RsUnits/RsPanel.h"
 #include "RsUnits/RsPngButton.h"
 
 #include <QAction>
@@ -62,7 +63,7 @@ private slots:
         QVERIFY(testsupport::writeBytes(
             deutsch, testsupport::utf16leWithBom(u"[MainForm]\r\nTaskListLabel=Aufgabenlisten\r\n"
                                                  u"ActTaskListRunTaskList.Caption=Liste ausführen(&R)\r\n"
-                                                 u"Tool1.Caption=Extras(&T)\r\n"
+                                                 u"Tool1.Caption=Extras(&T)\r\nLogLabel=Protokoll\r\n"
                                                  u"[ConfigForm201]\r\nCheckBox202.Caption=Spiegeln\r\n"_s)));
         TMainForm* form = f.open();
         QVERIFY(form);
@@ -73,7 +74,8 @@ private slots:
         QCOMPARE(LangFileName, deutsch);
         QCOMPARE(form->Action(u"ActTaskListRunTaskList"_s)->text(), u"Liste ausführen(&R)"_s);
         QCOMPARE(f.child<QMenu>("Tool1")->title(), u"Extras(&T)"_s);
-        QCOMPARE(TaskListLabel, u"Aufgabenlisten"_s);
+        QCOMPARE(f.child<TRsPanel>("Panel101")->Caption(), u"Aufgabenlisten"_s);
+        QCOMPARE(f.child<TRsPanel>("Panel301")->Caption(), u"Protokoll"_s);
         // What the file lacks keeps the built-in text.
         QCOMPARE(form->Action(u"ActTaskAddTask"_s)->text(), u"タスクの ついか(&A)"_s);
         // The run button of the command strip shows the new caption as its hint.
