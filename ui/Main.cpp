@@ -558,12 +558,17 @@ void TMainForm::Task1Click()
 TMainFormPlacement TMainForm::currentPlacement() const
 {
     TMainFormPlacement p = m_placement;
+    const Qt::WindowStates state = windowState();
+    // A maximised window keeps the bounds it has; any other (a minimised one too) its normal ones.
+    const bool maximised = (state & Qt::WindowMaximized) && !(state & Qt::WindowMinimized);
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    p.Left = frameGeometry().left();
-    p.Top = frameGeometry().top();
-    p.Width = normal.width();
-    p.Height = normal.height();
-    p.WindowState = isMaximized() ? 2 : 0;
+    const QRect bounds = maximised ? geometry() : normal;
+    p.Left = maximised ? frameGeometry().left() : normal.left() - (geometry().left() - frameGeometry().left());
+    p.Top = maximised ? frameGeometry().top() : normal.top() - (geometry().top() - frameGeometry().top());
+    p.Width = bounds.width();
+    p.Height = bounds.height();
+    // A window closed while minimised, from whichever state, opens normal again.
+    p.WindowState = maximised ? 2 : 0;
     if (m_rowShown) {
         p.LeftPanelWidth = LeftPanel->width();
         p.BottomPanelHeight = BottomPanel->height();
