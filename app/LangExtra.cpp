@@ -6,6 +6,7 @@ using namespace Qt::StringLiterals;
 
 // ---- main window
 QString LogLabel = u"ログ"_s;
+QString MsgWarnInstanceNotClosed = u"ほかの つみき！ (%s) が しゅーりょー しませんでした"_s;
 
 // ---- editing task lists and tasks
 QString MsgWarnTaskListNameTaken = u"「%s」は ほかの ファイルと おなじ なまえに なるので つかえません。"_s;
@@ -20,6 +21,7 @@ const QList<TLangExtraText>& ExtraLangTexts()
         QList<TLangExtraText> list = {
             // ---- main window
             {u"MainForm"_s, u"LogLabel"_s, &LogLabel, {}},
+            {u"Lang: Msg"_s, u"MsgWarnInstanceNotClosed"_s, &MsgWarnInstanceNotClosed, {}},
 
             // ---- editing task lists and tasks
             {u"Lang: Msg"_s, u"MsgWarnTaskListNameTaken"_s, &MsgWarnTaskListNameTaken, {}},

@@ -2,6 +2,7 @@
 
 #include "app/MsgDialog.h"
 #include "app/TmkLib.h"
+#include "ui/InstanceChannel.h"
 #include "ui/Main.h"
 #include "ui/MsgDialogWidgets.h"
 
@@ -87,6 +88,9 @@ int main(int argc, char* argv[])
     QGuiApplication::setApplicationDisplayName(u"Tsumiki!"_s);
     int status = 0;
     {
+        // Declared before the window so that it goes after it: a copy quitting this one waits for
+        // this socket to close, which must not happen before the settings are written.
+        TInstanceServer instanceServer;
         TMainForm form(noDisplay);
         if (form.EndAtStart())
             return form.ExitStatus(); // the window's destruction writes the settings
@@ -94,6 +98,9 @@ int main(int argc, char* argv[])
             form.showMaximized();
         else
             form.show();
+        if (!noDisplay)
+            instanceServer.Listen(QCoreApplication::applicationFilePath(), [&form] { return form.isVisible(); },
+                                  [&form] { form.close(); });
         status = app.exec();
     }
     setMsgDialogPresenter(nullptr);

@@ -4,10 +4,6 @@
 
 #include "ui/Main.h"
 
-void TMainForm::ActFileQuitAllExecute()
-{
-}
-
 void TMainForm::ActToolShowShortcutKeyExecute()
 {
 }
