@@ -5,17 +5,18 @@
 // QSystemTrayIcon; where the desktop has no notification area the icon stays absent without a
 // word, and shows as soon as one appears.
 
+#include "RsUnits/RsImageList.h"
+
 #include <QIcon>
+#include <QMenu>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 
 #include <functional>
 
-class QMenu;
 class QSystemTrayIcon;
 class QTimer;
-class TRsImageList;
 
 enum class TRsBalloonFlags { rbfNone, rbfInfo, rbfWarning, rbfError, rbfUser };
 

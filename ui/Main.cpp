@@ -371,6 +371,7 @@ void TMainForm::CreateMenus()
     Grid201Menu->setObjectName(u"Grid201Menu"_s);
     TrayIcon1Menu = new QMenu(this);
     TrayIcon1Menu->setObjectName(u"TrayIcon1Menu"_s);
+    CreateTrayIcon();
     connect(Grid101Menu, &QMenu::aboutToShow, this, &TMainForm::Grid101MenuPopup);
     connect(Grid201Menu, &QMenu::aboutToShow, this, &TMainForm::Grid201MenuPopup);
 }
@@ -442,7 +443,9 @@ void TMainForm::CommandLineBranch()
         TRsTaskList* list = AManager.Items(CommandLineTaskListIndex);
         setWindowTitle(MakeMainCaption(list));
         Grid201->SetRowCount(qMax(list->Count() + 1, 2));
+        StartSilentRunTray();
         RunCommandLineTaskList(CommandLineTaskListName, ActTaskListRunTaskList);
+        EndSilentRunTray();
         m_endAtStart = true;
         ActFileQuitExecute();
     }

@@ -1,4 +1,4 @@
-// Commands whose windows and editing come with the dialogs and the tray side.
+// Commands whose windows and editing come with the dialogs.
 // Until those land the commands exist (menus, buttons and shortcuts are bound to them) and do
 // nothing.
 
@@ -9,10 +9,6 @@ void TMainForm::ActToolShowShortcutKeyExecute()
 }
 
 void TMainForm::ActHelpShowVersionInfoExecute()
-{
-}
-
-void TMainForm::ActPopMinimizeRestoreWindowExecute()
 {
 }
 
