@@ -84,8 +84,8 @@ int main(int argc, char* argv[])
         return ExitNoDisplay;
     }
 
-    // The language file replaces the title as the main window is created.
-    QGuiApplication::setApplicationDisplayName(u"Tsumiki!"_s);
+    // No application display name is set: the desktop would append it to every window title, and
+    // the main window's title is exactly what the language file and the selected list make it.
     int status = 0;
     {
         // Declared before the window so that it goes after it: a copy quitting this one waits for

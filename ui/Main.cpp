@@ -379,7 +379,6 @@ void TMainForm::CreateMenus()
 void TMainForm::LoadMainFormTexts()
 {
     const TMainFormTexts texts = ::LoadMainFormTexts();
-    QGuiApplication::setApplicationDisplayName(texts.title);
     setWindowTitle(MakeMainCaption(SelectedTaskList()));
     Panel101->SetCaption(TaskListLabel);
     Panel201->SetCaption(TaskLabel);
