@@ -126,6 +126,10 @@ private slots:
         QTest::newRow("empty name") << QStringList{u"/t="_s} << empty;
         QTest::newRow("empty name, unattended") << QStringList{u"/s"_s, u"/T="_s} << empty;
         QTest::newRow("three") << QStringList{u"/t=a"_s, u"/s"_s, u"/s"_s} << tooMany;
+        // The toolkit's own options are no options of this program, not something to drop unseen.
+        QTest::newRow("toolkit style") << QStringList{u"-style"_s, u"fusion"_s} << invalid;
+        QTest::newRow("toolkit reverse") << QStringList{u"-reverse"_s} << invalid;
+        QTest::newRow("toolkit platform") << QStringList{u"/t=a"_s, u"-platform"_s, u"offscreen"_s} << tooMany;
     }
 
     void commandLineErrors()
