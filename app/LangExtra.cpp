@@ -4,6 +4,10 @@
 
 using namespace Qt::StringLiterals;
 
+// ---- main window
+QString LogLabel = u"ログ"_s;
+QString MsgWarnInstanceNotClosed = u"ほかの つみき！ (%s) が しゅーりょー しませんでした"_s;
+
 // ---- editing task lists and tasks
 QString MsgWarnTaskListNameTaken = u"「%s」は ほかの ファイルと おなじ なまえに なるので つかえません。"_s;
 
@@ -24,6 +28,10 @@ const QList<TLangExtraText>& ExtraLangTexts()
 {
     static const QList<TLangExtraText> texts = [] {
         QList<TLangExtraText> list = {
+            // ---- main window
+            {u"MainForm"_s, u"LogLabel"_s, &LogLabel, {}},
+            {u"Lang: Msg"_s, u"MsgWarnInstanceNotClosed"_s, &MsgWarnInstanceNotClosed, {}},
+
             // ---- editing task lists and tasks
             {u"Lang: Msg"_s, u"MsgWarnTaskListNameTaken"_s, &MsgWarnTaskListNameTaken, {}},
 

@@ -11,6 +11,12 @@
 
 // Each group below belongs to one area of the program; add a text at the end of its own group.
 
+// ---- main window
+// The log pane's heading, fixed in the window until a language file names it.
+extern QString LogLabel;
+// Quitting all copies: the process ids of copies that did not close in time.
+extern QString MsgWarnInstanceNotClosed;
+
 // ---- editing task lists and tasks
 extern QString MsgWarnTaskListNameTaken;
 

@@ -1,27 +1,14 @@
-// Commands whose windows and editing come with the dialogs, the tray side and the language menu.
+// Commands whose windows and editing come with the dialogs.
 // Until those land the commands exist (menus, buttons and shortcuts are bound to them) and do
 // nothing.
 
 #include "ui/Main.h"
-
-void TMainForm::ActFileQuitAllExecute()
-{
-}
 
 void TMainForm::ActToolShowShortcutKeyExecute()
 {
 }
 
 void TMainForm::ActHelpShowVersionInfoExecute()
-{
-}
-
-void TMainForm::ActPopMinimizeRestoreWindowExecute()
-{
-}
-
-// Rebuilds the language submenu each time the tool menu opens.
-void TMainForm::Tool1Click()
 {
 }
 
