@@ -155,8 +155,9 @@ bool PrepareLanguage(const QString& programDir, const QString& settingsLangFileN
 // the current one, and is written first when it is missing too. Returns the path now current.
 QString ResolveLangFile();
 
-// Writes the built-in texts as a language file; false when the file cannot be written.
-bool WriteDefaultLangFile(const QString& path);
+// Writes the built-in texts as a language file; false with *errorText set when the file cannot be
+// written.
+bool WriteDefaultLangFile(const QString& path, QString* errorText = nullptr);
 // The bytes WriteDefaultLangFile writes.
 QByteArray DefaultLangFileBytes();
 
