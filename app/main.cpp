@@ -1,6 +1,7 @@
 // Program entry: chooses the platform, reads the command line and creates the main window.
 
 #include "app/MsgDialog.h"
+#include "app/StopSignals.h"
 #include "app/TmkLib.h"
 #include "ui/Main.h"
 #include "ui/MsgDialogWidgets.h"
@@ -85,17 +86,26 @@ int main(int argc, char* argv[])
 
     // The language file replaces the title as the main window is created.
     QGuiApplication::setApplicationDisplayName(u"Tsumiki!"_s);
+    // SIGINT, SIGTERM and SIGHUP stop a run and close the window instead of killing the program.
+    TStopSignals stopSignals;
     int status = 0;
     {
         TMainForm form(noDisplay);
-        if (form.EndAtStart())
-            return form.ExitStatus(); // the window's destruction writes the settings
-        if (form.Placement().WindowState == 2)
-            form.showMaximized();
-        else
-            form.show();
-        status = app.exec();
+        if (form.EndAtStart()) {
+            status = form.ExitStatus();
+        } else {
+            if (form.Placement().WindowState == 2)
+                form.showMaximized();
+            else
+                form.show();
+            status = app.exec();
+        }
+        // A settings or task list file that could not be kept is a failure, not a success.
+        if (!form.SaveStateAtExit() && status == 0)
+            status = 1;
     }
+    if (stopSignals.ReceivedSignal() != 0 && status == 0)
+        status = 1;
     setMsgDialogPresenter(nullptr);
     return status;
 }

@@ -265,6 +265,9 @@ void TMainForm::FormCreate()
 
     connect(qApp, &QApplication::focusChanged, this, &TMainForm::FocusChanged);
 
+    // Before the command-line run: an unattended run may be stopped by a signal too.
+    ConnectStopSignals();
+
     // 17. Command-line run request.
     CommandLineBranch();
 }
@@ -585,5 +588,11 @@ void TMainForm::FormDestroy()
         Grid201Exit();
     // The row is only known once the window has been shown; a window never shown keeps the stored one.
     const int row = Grid101->Row();
-    SaveMainSettings(currentPlacement(), row, SilentRun || !m_rowShown, AManager, nullptr);
+    m_stateSaveFailed = !SaveMainSettings(currentPlacement(), row, SilentRun || !m_rowShown, AManager, nullptr).isEmpty();
+}
+
+bool TMainForm::SaveStateAtExit()
+{
+    FormDestroy();
+    return !m_stateSaveFailed;
 }
