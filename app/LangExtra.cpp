@@ -8,6 +8,9 @@ using namespace Qt::StringLiterals;
 QString MsgWarnTaskListNameTaken = u"「%s」は ほかの ファイルと おなじ なまえに なるので つかえません。"_s;
 
 // ---- keeping the backup safe
+// state files
+QString MsgWarnTaskListNameReplaced = u"[%s] の タスク リスト めー [%s] は ファイル めーに つかえないので [%s] と します"_s;
+QString MsgWarnLogFileUnreadable = u"ログ ファイル [%s] を よめません。 ログは からで はじまり、 つぎの じっこーで うわがき されます"_s;
 
 // ---- shortcut keys and version information
 
@@ -19,6 +22,9 @@ const QList<TLangExtraText>& ExtraLangTexts()
             {u"Lang: Msg"_s, u"MsgWarnTaskListNameTaken"_s, &MsgWarnTaskListNameTaken, {}},
 
             // ---- keeping the backup safe
+            // state files
+            {u"Lang: Msg"_s, u"MsgWarnTaskListNameReplaced"_s, &MsgWarnTaskListNameReplaced, {}},
+            {u"Lang: Msg"_s, u"MsgWarnLogFileUnreadable"_s, &MsgWarnLogFileUnreadable, {}},
 
             // ---- shortcut keys and version information
         };

@@ -15,6 +15,9 @@
 extern QString MsgWarnTaskListNameTaken;
 
 // ---- keeping the backup safe
+// state files
+extern QString MsgWarnTaskListNameReplaced;
+extern QString MsgWarnLogFileUnreadable;
 
 // ---- shortcut keys and version information
 
