@@ -29,7 +29,10 @@ QString taskListKey(qsizetype i)
 // One line per file that could not be written: the file and the system's reason.
 QString failureLine(const QString& fileName, const QString& reason)
 {
-    QString line = FormatLangText(MsgErrorOccurredInItem, QDir::toNativeSeparators(fileName));
+    // Before a language file is read the built-in text names the file.
+    const QString text = MsgErrorOccurredInItem.isEmpty() ? DefaultLangText(u"Lang: Msg"_s, u"MsgErrorOccurredInItem"_s)
+                                                          : MsgErrorOccurredInItem;
+    QString line = FormatLangText(text, QDir::toNativeSeparators(fileName));
     if (!reason.isEmpty())
         line += u" ("_s + reason + u')';
     return line;
