@@ -91,7 +91,9 @@ int main(int argc, char* argv[])
     int status = 0;
     {
         TMainForm form(noDisplay);
-        if (form.EndAtStart()) {
+        // A signal may close the window before the event loop is entered (while a start-up message
+        // is open); the loop would then wait for ever.
+        if (form.EndAtStart() || stopSignals.ReceivedSignal() != 0) {
             status = form.ExitStatus();
         } else {
             if (form.Placement().WindowState == 2)

@@ -184,6 +184,10 @@ bool TMainForm::AddPngStripToImageList(const QString& fileName, int columns, int
 
 void TMainForm::FormCreate()
 {
+    // First of all: a start-up message waits in an event loop, where a stop signal may arrive, and
+    // an unattended run may be stopped by a signal too.
+    ConnectStopSignals();
+
     // 1. Scale factor, taken once.
     m_dpi = screen() ? screen()->logicalDotsPerInchY() : 96.0;
     if (m_dpi <= 0)
@@ -264,9 +268,6 @@ void TMainForm::FormCreate()
     Memo301->clear();
 
     connect(qApp, &QApplication::focusChanged, this, &TMainForm::FocusChanged);
-
-    // Before the command-line run: an unattended run may be stopped by a signal too.
-    ConnectStopSignals();
 
     // 17. Command-line run request.
     CommandLineBranch();

@@ -7,6 +7,9 @@
 #include "app/StopSignals.h"
 #include "app/TmkLib.h"
 
+#include <QApplication>
+#include <QDialog>
+
 void TMainForm::ConnectStopSignals()
 {
     if (TStopSignals* stop = TStopSignals::Instance())
@@ -22,4 +25,11 @@ void TMainForm::StopSignalReceived()
     close();
     if (!m_quitting) // a hidden window (in the tray) may not see the close event
         ActFileQuitExecute();
+    // Quitting ends the event loops only once the program's own loop runs; a message of the start
+    // (shown while the window is made) is dismissed instead, and the program does not enter its loop.
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget* window : windows) {
+        if (auto* dialog = qobject_cast<QDialog*>(window); dialog && dialog->isVisible() && dialog->isModal())
+            dialog->reject();
+    }
 }
