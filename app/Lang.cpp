@@ -246,6 +246,13 @@ QString FormatLangTextList(const QString& text, const QStringList& args)
     return result;
 }
 
+QString ErrorOccurredInFileText(const QString& fileName)
+{
+    const QString text = MsgErrorOccurredInItem.isEmpty() ? DefaultLangText(u"Lang: Msg"_s, u"MsgErrorOccurredInItem"_s)
+                                                          : MsgErrorOccurredInItem;
+    return FormatLangText(text, QDir::toNativeSeparators(fileName));
+}
+
 QString DefaultLangFileName()
 {
     return LangDir + DefaultLangFileBaseName;
@@ -279,11 +286,7 @@ QString ResolveLangFile()
         static QString reported;
         if (!WriteDefaultLangFile(LangFileName, &reason) && reported != LangFileName) {
             reported = LangFileName;
-            const QString text = MsgErrorOccurredInItem.isEmpty()
-                                     ? DefaultLangText(u"Lang: Msg"_s, u"MsgErrorOccurredInItem"_s)
-                                     : MsgErrorOccurredInItem;
-            ShowMsgDialog(FormatLangText(text, QDir::toNativeSeparators(LangFileName)) + u"\n\n"_s + reason,
-                          TMsgDlgType::Error);
+            ShowMsgDialog(ErrorOccurredInFileText(LangFileName) + u"\n\n"_s + reason, TMsgDlgType::Error);
         }
     }
     return LangFileName;

@@ -123,6 +123,8 @@ struct TLangSection
 const QList<TLangSection>& DefaultLangSections();
 // The built-in text of key in section (empty when there is none).
 QString DefaultLangText(const QString& section, const QString& key);
+// "[file] で エラーが はっせー しました" for fileName, also before a language file has been read.
+QString ErrorOccurredInFileText(const QString& fileName);
 
 // ---- Formatting
 

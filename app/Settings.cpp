@@ -29,10 +29,7 @@ QString taskListKey(qsizetype i)
 // One line per file that could not be written: the file and the system's reason.
 QString failureLine(const QString& fileName, const QString& reason)
 {
-    // Before a language file is read the built-in text names the file.
-    const QString text = MsgErrorOccurredInItem.isEmpty() ? DefaultLangText(u"Lang: Msg"_s, u"MsgErrorOccurredInItem"_s)
-                                                          : MsgErrorOccurredInItem;
-    QString line = FormatLangText(text, QDir::toNativeSeparators(fileName));
+    QString line = ErrorOccurredInFileText(fileName);
     if (!reason.isEmpty())
         line += u" ("_s + reason + u')';
     return line;
@@ -94,7 +91,8 @@ TMainFormPlacement LoadMainSettings(const TMainFormPlacement& current, TRsTaskLi
             continue;
         auto* list = new TRsTaskList;
         QString reason;
-        if (!list->LoadFromFile(fileName, &reason, &warnings) || !takeDistinctName(*list, fileName, manager, &reason, warnings)) {
+        if (!list->LoadFromFile(fileName, &reason, &warnings) ||
+            !takeDistinctName(*list, fileName, manager, &reason, warnings)) {
             // Keeping a half-read list would overwrite its file with what was read at exit; leave the
             // file alone instead and say so.
             delete list;

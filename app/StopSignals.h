@@ -8,8 +8,8 @@ class QSocketNotifier;
 //
 // The handler itself only writes the signal's number into a pipe (the one thing it may safely do); a
 // socket notifier on the pipe's other end turns that into stopRequested() in the event loop, also in
-// the nested loops a run waits in. A second signal while the first is being handled is not polite any
-// more: it ends the program at once the signal's usual way.
+// the nested loops a run waits in. A second signal is not polite any more: it ends the program at once,
+// the signal's usual way.
 class TStopSignals : public QObject
 {
     Q_OBJECT

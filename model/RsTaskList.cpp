@@ -217,7 +217,8 @@ bool TRsTaskList::LoadFromFile(const QString& AFileName, QString* AErrorText, QS
         name = QFileInfo(AFileName).completeBaseName();
         if (!TRsTaskListManager::IsUsableTaskListName(name)) {
             if (AErrorText)
-                *AErrorText = u"The task list name \"%1\" cannot be a file name, nor can \"%2\""_s.arg(storedName, name);
+                *AErrorText =
+                    u"The task list name \"%1\" cannot be a file name, nor can \"%2\""_s.arg(storedName, name);
             return false;
         }
         warn(FormatLangText(MsgWarnTaskListNameReplaced, QDir::toNativeSeparators(AFileName), storedName, name));

@@ -589,7 +589,8 @@ void TMainForm::FormDestroy()
         Grid201Exit();
     // The row is only known once the window has been shown; a window never shown keeps the stored one.
     const int row = Grid101->Row();
-    m_stateSaveFailed = !SaveMainSettings(currentPlacement(), row, SilentRun || !m_rowShown, AManager, nullptr).isEmpty();
+    m_stateSaveFailed =
+        !SaveMainSettings(currentPlacement(), row, SilentRun || !m_rowShown, AManager, nullptr).isEmpty();
 }
 
 bool TMainForm::SaveStateAtExit()

@@ -223,7 +223,8 @@ private slots:
                  qPrintable(m_presenter.texts.first()));
 
         QVERIFY(SaveMainSettings({}, 1, false, loaded).isEmpty());
-        QCOMPARE(QDir(outside).entryList(QDir::Files), QStringList{u"x"_s + QDate::currentDate().toString(u"yyyyMMdd"_s) + u".log"_s});
+        const QString outsideLog = u"x"_s + QDate::currentDate().toString(u"yyyyMMdd"_s) + u".log"_s;
+        QCOMPARE(QDir(outside).entryList(QDir::Files), QStringList{outsideLog});
         QDir(outside).removeRecursively();
         QCOMPARE(TIniFile(listFile).ReadString(u"General"_s, u"TaskListName"_s, QString()), u"Daily"_s);
         const TIniFile settings(SettingsFileName());

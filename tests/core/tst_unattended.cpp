@@ -63,7 +63,8 @@ QString taskListText(const QString& name, const QString& src, const QString& dst
 // A program folder: the program, its settings naming one task list file, and that file.
 bool makeProgramFolder(const QString& program, const QString& prog, const QString& listFile, const QString& listText)
 {
-    return QDir().mkpath(prog) && QFile::copy(program, prog + u"/tsumiki"_s) && writeUtf16(prog + u'/' + listFile, listText) &&
+    return QDir().mkpath(prog) && QFile::copy(program, prog + u"/tsumiki"_s) &&
+           writeUtf16(prog + u'/' + listFile, listText) &&
            writeUtf16(prog + u"/tsumiki.ini"_s,
                       u"[TaskListManager]\r\nTaskListCount=1\r\nTaskList0=%1/%2\r\n\r\n"_s.arg(prog, listFile));
 }
@@ -334,7 +335,8 @@ void TestUnattended::unreadableDatedLog()
                               taskListText(u"Nightly"_s, src + u'/', dst + u'/', true)));
     const QString datedLog = prog + u"/Nightly"_s + QDate::currentDate().toString(u"yyyyMMdd"_s) + u".log"_s;
     QVERIFY(writeUtf16(datedLog, u"this morning's log\r\n"_s));
-    for (const QString& path : {prog, dst, prog + u"/tsumiki"_s, prog + u"/tsumiki.ini"_s, prog + u"/Nightly.ini"_s, datedLog})
+    const QStringList owned = {prog, dst, prog + u"/tsumiki"_s, prog + u"/tsumiki.ini"_s, prog + u"/Nightly.ini"_s, datedLog};
+    for (const QString& path : owned)
         QCOMPARE(::chown(QFile::encodeName(path).constData(), uid, gid), 0);
     QCOMPARE(::chmod(QFile::encodeName(datedLog).constData(), 0), 0);
 
