@@ -68,6 +68,8 @@ void syncDirectory(const QString& target)
 
 void AppendUtf16Le(QByteArray& out, QStringView text)
 {
+    if (text.isEmpty()) // a null view has no data to copy from, not even nothing
+        return;
     const qsizetype at = out.size();
     out.resize(at + text.size() * 2);
     qToLittleEndian<char16_t>(text.utf16(), text.size(), out.data() + at);
