@@ -41,7 +41,7 @@ TStopSignals::TStopSignals(QObject* parent)
     Q_ASSERT(!instance);
     instance = this;
     if (::pipe2(pipeFds, O_CLOEXEC | O_NONBLOCK) != 0)
-        return;
+        return; // without a pipe the signals keep their usual effect
     m_notifier = new QSocketNotifier(pipeFds[0], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TStopSignals::readPipe);
     struct sigaction action {};
@@ -49,11 +49,8 @@ TStopSignals::TStopSignals(QObject* parent)
     sigemptyset(&action.sa_mask);
     // Interrupted system calls of the workers resume instead of failing with EINTR.
     action.sa_flags = SA_RESTART;
-    m_active = true;
-    for (size_t i = 0; i < StopSignalNumbers.size(); ++i) {
-        if (::sigaction(StopSignalNumbers[i], &action, &previous[i]) != 0)
-            m_active = false;
-    }
+    for (size_t i = 0; i < StopSignalNumbers.size(); ++i)
+        ::sigaction(StopSignalNumbers[i], &action, &previous[i]);
 }
 
 TStopSignals::~TStopSignals()

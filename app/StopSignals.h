@@ -25,8 +25,6 @@ public:
     // The installed object, or none (tests that build windows without a program around them).
     static TStopSignals* Instance();
 
-    // False when the pipe or a handler could not be set up (the signals then keep their old effect).
-    bool IsActive() const { return m_active; }
     // The first signal received, or 0.
     int ReceivedSignal() const { return m_received; }
 
@@ -37,6 +35,5 @@ private:
     void readPipe();
 
     QSocketNotifier* m_notifier = nullptr;
-    bool m_active = false;
     int m_received = 0;
 };
