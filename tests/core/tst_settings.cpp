@@ -202,15 +202,19 @@ private slots:
     void listNameThatIsNoFileName()
     {
         QFETCH(QString, storedName);
-        const QString listFile = dir() + u"Daily.ini"_s;
+        // The program folder is one level down, so that "../elsewhere" stays inside the test's folder.
+        const QString prog = dir() + u"prog/"_s;
+        const QString outside = dir() + u"elsewhere"_s;
+        QVERIFY(QDir().mkpath(prog) && QDir().mkpath(outside));
+        SetProgramDirectory(prog);
+        const QString listFile = prog + u"Daily.ini"_s;
         QVERIFY(testsupport::writeBytes(listFile, testsupport::utf16leWithBom(
                                                       u"[General]\r\nTaskListName=%1\r\nAddDateStr=1\r\nTaskCount=1\r\n"
                                                       "[Task0]\r\nSrcPath=/a/\r\nDstPath=/b/\r\n"_s.arg(storedName))));
         writeSettings(u"[TaskListManager]\r\nTaskListCount=1\r\nTaskList0=%1\r\n"_s.arg(listFile));
         // A dated log where the stored name points is not read either.
-        QVERIFY(QDir(dir()).mkpath(u"../elsewhere"_s));
-        const QString outside = QDir::cleanPath(dir() + u"../elsewhere"_s);
-        QVERIFY(testsupport::writeBytes(outside + u"/x"_s + QDate::currentDate().toString(u"yyyyMMdd"_s) + u".log"_s,
+        const QString outsideLog = u"x"_s + QDate::currentDate().toString(u"yyyyMMdd"_s) + u".log"_s;
+        QVERIFY(testsupport::writeBytes(outside + u'/' + outsideLog,
                                         testsupport::utf16leWithBom(u"not this list's log"_s)));
 
         TRsTaskListManager loaded;
@@ -223,9 +227,8 @@ private slots:
                  qPrintable(m_presenter.texts.first()));
 
         QVERIFY(SaveMainSettings({}, 1, false, loaded).isEmpty());
-        const QString outsideLog = u"x"_s + QDate::currentDate().toString(u"yyyyMMdd"_s) + u".log"_s;
         QCOMPARE(QDir(outside).entryList(QDir::Files), QStringList{outsideLog});
-        QDir(outside).removeRecursively();
+        QCOMPARE(QDir(dir()).entryList(QDir::Files), QStringList());
         QCOMPARE(TIniFile(listFile).ReadString(u"General"_s, u"TaskListName"_s, QString()), u"Daily"_s);
         const TIniFile settings(SettingsFileName());
         QCOMPARE(settings.ReadString(u"TaskListManager"_s, u"TaskList0"_s, QString()), listFile);
