@@ -17,6 +17,13 @@ extern QString MsgWarnTaskListNameTaken;
 // ---- keeping the backup safe
 
 // ---- shortcut keys and version information
+// What a pane of the main window does with a key it keeps for itself (named when such a key is
+// refused as a shortcut).
+extern QString KeyUseMoveInPane;
+extern QString KeyUseToggleTask;
+extern QString KeyUseSelectAllLog;
+extern QString KeyUseCopyLog;
+extern QString KeyUseMoveFocus;
 
 struct TLangExtraText
 {

@@ -12,10 +12,6 @@ void TMainForm::ActToolShowShortcutKeyExecute()
 {
 }
 
-void TMainForm::ActHelpShowVersionInfoExecute()
-{
-}
-
 void TMainForm::ActPopMinimizeRestoreWindowExecute()
 {
 }
