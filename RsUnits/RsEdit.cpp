@@ -73,6 +73,16 @@ void TRsCustomEdit::SetColor(const QColor& value)
     update();
 }
 
+QMenu* TRsCustomEdit::PopupMenu() const
+{
+    return FPopupMenu;
+}
+
+void TRsCustomEdit::SetPopupMenu(QMenu* menu)
+{
+    FPopupMenu = menu;
+}
+
 void TRsCustomEdit::SetTextHint(const QString& value)
 {
     FTextHint = value;

@@ -29,7 +29,7 @@ public:
     TRsVerticalAlignment VerticalAlignment() const { return FVerticalAlignment; }
     TRsBorderStyle BorderStyle() const { return FBorderStyle; }
     QColor Color() const;
-    QMenu* PopupMenu() const { return FPopupMenu; }
+    QMenu* PopupMenu() const;
     QString TextHint() const { return FTextHint; }
 
     void SetCornerRadius(int value);
@@ -40,7 +40,7 @@ public:
     void SetBorderStyle(TRsBorderStyle value);
     void SetColor(const QColor& value);
     // With a popup menu assigned, a context menu request shows it instead of the standard menu.
-    void SetPopupMenu(QMenu* menu) { FPopupMenu = menu; }
+    void SetPopupMenu(QMenu* menu);
     // The hint shows in an empty box only while the box does not have the focus.
     void SetTextHint(const QString& value);
 
