@@ -4,11 +4,18 @@
 #include "ui/Main.h"
 
 #include "ui/About.h"
+#include "ui/ConfigShortcut.h"
 
 #include <memory>
 
 void TMainForm::ActHelpShowVersionInfoExecute()
 {
     const auto dialog = std::make_unique<TAboutForm>(this);
+    dialog->exec();
+}
+
+void TMainForm::ActToolShowShortcutKeyExecute()
+{
+    const auto dialog = std::make_unique<TConfigShortcutForm>(this);
     dialog->exec();
 }

@@ -8,10 +8,6 @@ void TMainForm::ActFileQuitAllExecute()
 {
 }
 
-void TMainForm::ActToolShowShortcutKeyExecute()
-{
-}
-
 void TMainForm::ActPopMinimizeRestoreWindowExecute()
 {
 }
