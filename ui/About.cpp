@@ -277,7 +277,7 @@ QString CreditsBlock()
     const QString libpng = LibpngVersionText();
     const QStringList lines = {
         u"* Qt "_s + QString::fromLatin1(qVersion()),
-        u"  Copyright (C) The Qt Company Ltd. and other contributors"_s,
+        u"  Copyright (C) The Qt Company Ltd."_s,
         u"  GNU Lesser General Public License version 3"_s,
         u"  https://www.qt.io/"_s,
         u"* zlib"_s + (zlib.isEmpty() ? QString() : u' ' + zlib),

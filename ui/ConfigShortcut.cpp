@@ -177,7 +177,9 @@ void TConfigShortcutForm::RemovePopupAction()
 
 void TConfigShortcutForm::Grid001ColWidthsChanged()
 {
-    const int rest = Grid001->viewport()->width() - Grid001->ColWidths(0);
+    // Each column's line counts, or the second column would not fit and a click on it would
+    // scroll the first out of view.
+    const int rest = Grid001->viewport()->width() - Grid001->ColWidths(0) - 2 * Grid001->GridLineWidth();
     if (rest > 0 && rest != Grid001->ColWidths(1))
         Grid001->SetColWidths(1, rest);
 }

@@ -102,13 +102,18 @@ void TestConfigShortcut::listsEveryCommandButTheTray()
     // The first column fits the widest category; the second fills the rest.
     const QFontMetrics metrics(d.grid->font());
     QCOMPARE(d.grid->ColWidths(0), list.GetCategoryMaxWidth(metrics) + 8);
-    QCOMPARE(d.grid->ColWidths(0) + d.grid->ColWidths(1), d.grid->viewport()->width());
+    QCOMPARE(d.grid->ColWidths(0) + d.grid->ColWidths(1) + 2 * d.grid->GridLineWidth(), d.grid->viewport()->width());
     QVERIFY(QTest::qWaitForWindowExposed(d.dialog.get()));
     // Both columns are in view: the category in the first, the caption in the second.
     QCOMPARE(d.grid->LeftCol(), 0);
     QCOMPARE(d.grid->TopRow(), 0);
     QCOMPARE(d.grid->CellRect(0, 0).left(), 0);
     QCOMPARE(d.grid->CellRect(1, 0).left(), d.grid->ColWidths(0) + d.grid->GridLineWidth());
+    // A click on a caption selects its row and keeps both columns in view.
+    const QRect cell = d.grid->CellRect(1, 8);
+    QTest::mouseClick(d.grid->viewport(), Qt::LeftButton, {}, cell.center());
+    QCOMPARE(d.grid->Row(), 8);
+    QCOMPARE(d.grid->LeftCol(), 0);
 }
 
 void TestConfigShortcut::layoutAndPosition()
