@@ -23,7 +23,8 @@ QString WindowKeyUse(TShortCut shortCut)
         {0x22, &KeyUseMoveInPane},        // PgDn
         {0x24, &KeyUseMoveInPane},        // Home
         {0x23, &KeyUseMoveInPane},        // End
-        {0x20, &KeyUseToggleTask},        // Space
+        {0x20, &KeyUseToggleTask},        // Space (the log pages down with it)
+        {scShift | 0x20, &KeyUseMoveInPane},  // Shift+Space: the log pages up
         {scCtrl | 0x41, &KeyUseSelectAllLog}, // Ctrl+A
         {scCtrl | 0x43, &KeyUseCopyLog},      // Ctrl+C
         {scCtrl | 0x2D, &KeyUseCopyLog},      // Ctrl+Ins

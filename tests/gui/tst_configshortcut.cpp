@@ -6,6 +6,9 @@
 #include "RsUnits/RsGrid.h"
 #include "RsUnits/RsHotkey.h"
 #include "ui/ConfigShortcut.h"
+#include "ui/WindowKeys.h"
+
+#include <QClipboard>
 
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -73,6 +76,7 @@ private slots:
     void windowKeysRefused_data();
     void windowKeysRefused();
     void freeKeyWorksInEveryPane();
+    void logPaneCopies();
     void closeWritesFileAndPosition();
     void defaultsAfterDeletingTheFile();
     void fileReadAtCreation();
@@ -243,6 +247,8 @@ void TestConfigShortcut::windowKeysRefused_data()
     QTest::newRow("Down: grids") << int(Qt::Key_Down) << 0 << u"Down"_s;
     QTest::newRow("PgDn: grids") << int(Qt::Key_PageDown) << 0 << u"PgDn"_s;
     QTest::newRow("Space: task grid") << int(Qt::Key_Space) << 0 << u"Space"_s;
+    QTest::newRow("Shift+Space: log page up") << int(Qt::Key_Space) << int(Qt::ShiftModifier) << u"Shift+Space"_s;
+    QTest::newRow("Home: log top") << int(Qt::Key_Home) << 0 << u"Home"_s;
     QTest::newRow("Tab: panes") << int(Qt::Key_Tab) << 0 << u"Tab"_s;
 }
 
@@ -296,6 +302,29 @@ void TestConfigShortcut::freeKeyWorksInEveryPane()
         QTRY_VERIFY(w->hasFocus());
         QTest::keyClick(w, Qt::Key_R, Qt::ControlModifier);
         QCOMPARE(runs.count(), ++expected);
+    }
+    // In the log pane a Ctrl arrow, which only repeats the plain arrow's scrolling, goes to the command.
+    SetActionShortCut(run, scCtrl | 0x28);
+    QTest::keyClick(f.child<QWidget>("Memo301"), Qt::Key_Down, Qt::ControlModifier);
+    QCOMPARE(runs.count(), ++expected);
+}
+
+// The log pane's copy keys are among the kept ones because the pane does copy with them.
+void TestConfigShortcut::logPaneCopies()
+{
+    MainFormFixture f({});
+    QVERIFY(f.open());
+    auto* memo = f.child<QPlainTextEdit>("Memo301");
+    memo->setPlainText(u"ろぐ"_s);
+    memo->setFocus();
+    QTRY_VERIFY(memo->hasFocus());
+    for (const QKeyCombination key : {QKeyCombination(Qt::ControlModifier, Qt::Key_C),
+                                      QKeyCombination(Qt::ControlModifier, Qt::Key_Insert)}) {
+        QGuiApplication::clipboard()->clear();
+        memo->selectAll();
+        QTest::keyClick(memo, key.key(), key.keyboardModifiers());
+        QCOMPARE(QGuiApplication::clipboard()->text(), u"ろぐ"_s);
+        QVERIFY(!WindowKeyUse(ShortCutFromKeyCombination(key)).isEmpty());
     }
 }
 
