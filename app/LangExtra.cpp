@@ -26,6 +26,11 @@ QString MsgWarnTaskListNameReplaced = u"[%s] の タスク リスト めー [%s]
 QString MsgWarnLogFileUnreadable = u"ログ ファイル [%s] を よめません。 ログは からで はじまり、 つぎの じっこーで うわがき されます"_s;
 
 // ---- shortcut keys and version information
+QString KeyUseMoveInPane = u"リストと ログ: カーソルの いどー"_s;
+QString KeyUseToggleTask = u"タスク: チェックの きりかえ"_s;
+QString KeyUseSelectAllLog = u"ログ: ぜんぶ せんたく"_s;
+QString KeyUseCopyLog = u"ログ: コピー"_s;
+QString KeyUseMoveFocus = u"ウィンドー: フォーカスの いどー"_s;
 
 const QList<TLangExtraText>& ExtraLangTexts()
 {
@@ -53,6 +58,11 @@ const QList<TLangExtraText>& ExtraLangTexts()
             {u"Lang: Msg"_s, u"MsgWarnLogFileUnreadable"_s, &MsgWarnLogFileUnreadable, {}},
 
             // ---- shortcut keys and version information
+            {u"Lang: Msg"_s, u"KeyUseMoveInPane"_s, &KeyUseMoveInPane, {}},
+            {u"Lang: Msg"_s, u"KeyUseToggleTask"_s, &KeyUseToggleTask, {}},
+            {u"Lang: Msg"_s, u"KeyUseSelectAllLog"_s, &KeyUseSelectAllLog, {}},
+            {u"Lang: Msg"_s, u"KeyUseCopyLog"_s, &KeyUseCopyLog, {}},
+            {u"Lang: Msg"_s, u"KeyUseMoveFocus"_s, &KeyUseMoveFocus, {}},
         };
         // The built-in text is what the variable held before any language file was read.
         for (TLangExtraText& t : list)

@@ -35,6 +35,13 @@ extern QString MsgWarnTaskListNameReplaced;
 extern QString MsgWarnLogFileUnreadable;
 
 // ---- shortcut keys and version information
+// What a pane of the main window does with a key it keeps for itself (named when such a key is
+// refused as a shortcut).
+extern QString KeyUseMoveInPane;
+extern QString KeyUseToggleTask;
+extern QString KeyUseSelectAllLog;
+extern QString KeyUseCopyLog;
+extern QString KeyUseMoveFocus;
 
 struct TLangExtraText
 {

@@ -8,6 +8,7 @@
 #include "engine/CollectBackupInfoThread.h"
 #include "engine/DoBackupThread.h"
 #include "engine/RsBackupList.h"
+#include "RsUnits/RsActList.h"
 #include "RsUnits/RsGrid.h"
 #include "RsUnits/RsImageList.h"
 #include "RsUnits/RsPanel.h"
@@ -16,11 +17,13 @@
 #include "RsUnits/RsSplitter.h"
 #include "RsUnits/RsTimer.h"
 #include "ui/MainWidgets.h"
+#include "ui/WindowKeys.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QHBoxLayout>
@@ -217,8 +220,8 @@ void TMainForm::FormCreate()
     move(m_placement.Left, m_placement.Top);
     resize(m_placement.Width, m_placement.Height);
 
-    // 6. Shortcut keys: the defaults until the shortcut key file is read over them.
-    ApplyDefaultShortcuts();
+    // 6. Shortcut keys from the shortcut key file, the defaults without it.
+    ReadShortcutKeys();
 
     // 7. Every control inherits the system menu font.
     setFont(QApplication::font("QMenu"));
@@ -282,6 +285,7 @@ void TMainForm::CreateActions()
         action->setData(entry.tag);
         addAction(action); // the shortcuts work wherever the focus is in the window
         m_actions.insert(action->objectName(), action);
+        ActionList1.append(action);
     }
     const auto act = [this](const char16_t* name) { return m_actions.value(QString::fromUtf16(name)); };
     ActFileQuit = act(u"ActFileQuit");
@@ -334,10 +338,33 @@ void TMainForm::CreateActions()
     bind(ActPopMinimizeRestoreWindow, &TMainForm::ActPopMinimizeRestoreWindowExecute);
 }
 
-void TMainForm::ApplyDefaultShortcuts()
+void TMainForm::ReadShortcutKeys()
 {
-    ActFileQuitAll->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    ActHelpShowHelp->setShortcut(QKeySequence(Qt::Key_F1));
+    // The defaults are the actions' initial shortcuts; the file, when there is one, is read over them.
+    SetDefaultShortcutKeys(ActionList1);
+    const QString fileName = ShortcutKeyFileName();
+    if (QFileInfo::exists(fileName))
+        LoadShortcutKeys(ActionList1, fileName, [](TShortCut key) { return WindowKeyUse(key).isEmpty(); });
+}
+
+bool TMainForm::WriteShortcutKeys(QWidget* owner)
+{
+    QString reason;
+    if (SaveShortcutKeys(ActionList1, ShortcutKeyFileName(), &reason))
+        return true;
+    QString text = FormatLangText(MsgErrorOccurredInItem, QDir::toNativeSeparators(ShortcutKeyFileName()));
+    if (!reason.isEmpty())
+        text += u" ("_s + reason + u')';
+    ShowMsgDialog(text, TMsgDlgType::Error, TMsgDlgButtons::OK, owner);
+    return false;
+}
+
+QStringList TMainForm::MenuCategories() const
+{
+    QStringList captions;
+    for (const QMenu* menu : {File1, TaskList1, Task1, Tool1, Help1})
+        captions << menu->title();
+    return captions;
 }
 
 void TMainForm::CreateMenus()
@@ -600,6 +627,9 @@ void TMainForm::FormDestroy()
     const int row = Grid101->Row();
     m_stateSaveFailed =
         !SaveMainSettings(currentPlacement(), row, SilentRun || !m_rowShown, AManager, nullptr).isEmpty();
+    // Right after the settings, at the same moment.
+    if (!WriteShortcutKeys(nullptr))
+        m_stateSaveFailed = true;
 }
 
 bool TMainForm::SaveStateAtExit()

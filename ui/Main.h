@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QPoint>
+#include <QStringList>
 
 #include <atomic>
 #include <functional>
@@ -109,6 +110,13 @@ public:
 
     QAction* Action(const QString& name) const { return m_actions.value(name); }
 
+    // The window's actions in the action list's order (the shortcut key dialog and file use it).
+    QList<QAction*> ActionList1;
+    // Captions of the main menus by action tag: File1 (0), TaskList1, Task1, Tool1, Help1 (4).
+    QStringList MenuCategories() const;
+    // Writes the shortcut key file; a failure is shown in an error box over owner (may be null).
+    bool WriteShortcutKeys(QWidget* owner);
+
     // Tests of the window and its grids reach the run state and the handlers directly.
     friend class TestMainWindow;
     friend class TestGrids;
@@ -129,7 +137,7 @@ private:
     void CreateLayout();
     void CreatePane(int pane);
     void LoadMainFormTexts();
-    void ApplyDefaultShortcuts();
+    void ReadShortcutKeys();
     void LoadButtonImages();
     void InitIndicatorColors();
     void CommandLineBranch();

@@ -4,14 +4,6 @@
 
 #include "ui/Main.h"
 
-void TMainForm::ActToolShowShortcutKeyExecute()
-{
-}
-
-void TMainForm::ActHelpShowVersionInfoExecute()
-{
-}
-
 void TMainForm::ActTaskListAddTaskListExecute()
 {
 }

@@ -7,6 +7,7 @@
 #include "app/TmkLib.h"
 #include "RsUnits/RsImageList.h"
 #include "RsUnits/RsTrayIcon.h"
+#include "ui/ProgramResources.h"
 
 #include <QAction>
 #include <QApplication>
@@ -18,14 +19,9 @@
 
 using namespace Qt::StringLiterals;
 
-static void initIconResources()
-{
-    Q_INIT_RESOURCE(icons);
-}
-
 void TMainForm::CreateTrayIcon()
 {
-    initIconResources();
+    InitProgramResources();
     QIcon programIcon;
     for (int size : {16, 32, 48, 256})
         programIcon.addFile(u":/icon/tsumiki-%1.png"_s.arg(size));

@@ -497,6 +497,7 @@ void TestMainWindow::logPaneSelectAll()
     // A command given the same keys as its shortcut runs from the log pane only when it is not
     // Ctrl+A, which the pane keeps for itself.
     QAction* version = f.form->Action(u"ActHelpShowVersionInfo"_s);
+    disconnect(version, &QAction::triggered, f.form.get(), nullptr); // counted, not opened
     version->setShortcut(QKeySequence(Qt::Key_A | Qt::KeyboardModifiers(modifiers)));
     QSignalSpy triggered(version, &QAction::triggered);
     memo->moveCursor(QTextCursor::End);
