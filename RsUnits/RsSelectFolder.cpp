@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QFileSystemModel>
+#include <QGridLayout>
+#include <QLabel>
 #include <QMetaMethod>
 #include <QPushButton>
 #include <QScreen>
@@ -128,6 +130,31 @@ private:
     TRsSelectFolder& m_owner;
 };
 
+// The title goes above everything else: the dialog's rows move down by one.
+void addTitle(QFileDialog& dialog, const QString& title)
+{
+    auto* grid = qobject_cast<QGridLayout*>(dialog.layout());
+    if (!grid)
+        return;
+    struct Placed {
+        QLayoutItem* item;
+        int row, column, rowSpan, columnSpan;
+    };
+    QList<Placed> items;
+    for (int i = grid->count() - 1; i >= 0; --i) {
+        Placed p{nullptr, 0, 0, 0, 0};
+        grid->getItemPosition(i, &p.row, &p.column, &p.rowSpan, &p.columnSpan);
+        p.item = grid->takeAt(i);
+        items.append(p);
+    }
+    for (const Placed& p : items)
+        grid->addItem(p.item, p.row + 1, p.column, p.rowSpan, p.columnSpan);
+    auto* label = new QLabel(title, &dialog);
+    label->setObjectName(u"SelectFolderTitle"_s);
+    label->setWordWrap(true);
+    grid->addWidget(label, 0, 0, 1, grid->columnCount());
+}
+
 class TFileDialogPresenter : public TRsSelectFolderPresenter {
 public:
     bool present(TRsSelectFolder& component, const QString& initialDir, const QString& rootDir,
@@ -141,7 +168,7 @@ public:
         if (component.HasShouldShowHandler())
             dialog.setProxyModel(new TFolderFilterModel(component));
         if (!component.Title().isEmpty())
-            dialog.setLabelText(QFileDialog::LookIn, component.Title());
+            addTitle(dialog, component.Title());
 
         // The root of the file system, home and the mounted volumes at hand in the side bar.
         QList<QUrl> side{QUrl::fromLocalFile(dialogFormOfPath(rootDir))};

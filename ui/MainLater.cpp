@@ -1,4 +1,5 @@
-// Commands whose windows and editing come with the dialogs, the tray side and the language menu.
+// Commands whose windows come with the shortcut key and version dialogs, the tray side and the
+// language menu.
 // Until those land the commands exist (menus, buttons and shortcuts are bound to them) and do
 // nothing.
 
@@ -22,45 +23,5 @@ void TMainForm::ActPopMinimizeRestoreWindowExecute()
 
 // Rebuilds the language submenu each time the tool menu opens.
 void TMainForm::Tool1Click()
-{
-}
-
-void TMainForm::ActTaskListAddTaskListExecute()
-{
-}
-
-void TMainForm::ActTaskListDeleteTaskListExecute()
-{
-}
-
-void TMainForm::ActTaskListConfigTaskListExecute()
-{
-}
-
-void TMainForm::ActTaskListMoveTaskListUpwardExecute()
-{
-}
-
-void TMainForm::ActTaskListMoveTaskListDownwardExecute()
-{
-}
-
-void TMainForm::ActTaskAddTaskExecute()
-{
-}
-
-void TMainForm::ActTaskDeleteTaskExecute()
-{
-}
-
-void TMainForm::ActTaskConfigTaskExecute()
-{
-}
-
-void TMainForm::ActTaskMoveTaskUpwardExecute()
-{
-}
-
-void TMainForm::ActTaskMoveTaskDownwardExecute()
 {
 }

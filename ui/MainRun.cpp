@@ -56,9 +56,14 @@ bool TMainForm::ConfirmRunCommand(const QString& text, const QString& item)
            TMsgDlgResult::OK;
 }
 
+QString TMainForm::TaskText(const QString& srcPath, const QString& dstPath)
+{
+    return SrcLabel + u": "_s + srcPath + u"\n "_s + DstLabel + u": "_s + dstPath;
+}
+
 QString TMainForm::TaskText(const TRsTaskItem* task)
 {
-    return SrcLabel + u": "_s + task->SrcPath + u"\n "_s + DstLabel + u": "_s + task->DstPath;
+    return TaskText(task->SrcPath, task->DstPath);
 }
 
 void TMainForm::WriteRunHeader(QAction* command, TRsTaskList* list, int index)
