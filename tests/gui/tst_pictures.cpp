@@ -15,7 +15,7 @@ namespace {
 // The pictures are committed files of the source tree.
 QString resourcesDir()
 {
-    return QFileInfo(QString::fromUtf8(__FILE__)).absoluteDir().absoluteFilePath(u"../../resources"_s);
+    return QStringLiteral(TSUMIKI_RESOURCES_DIR);
 }
 
 QImage load(const QString& relative)
