@@ -116,6 +116,7 @@ public:
     // Tests of the window and its grids reach the run state and the handlers directly.
     friend class TestMainWindow;
     friend class TestGrids;
+    friend class TestEditCommands;
 
 protected:
     void showEvent(QShowEvent* event) override;
