@@ -47,6 +47,9 @@ TConfigForm201::TConfigForm201(TMainForm& mainForm)
     CheckBox203 = MakeCheckBox(this, u"CheckBox203"_s, 8, 168);
     GroupBox201 = new QGroupBox(this);
     GroupBox201->setObjectName(u"GroupBox201"_s);
+    // The caption sits in the frame's top line, so the first row of controls clears the frame.
+    GroupBox201->setStyleSheet(u"QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+                               "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; }"_s);
     Place(GroupBox201, 8, 196, 373, 253);
 
     const int entryHeight = Scaled(18);
