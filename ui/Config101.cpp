@@ -86,7 +86,7 @@ void TConfigForm101::ShowFileNames()
 
 void TConfigForm101::Edit101Exit()
 {
-    if (!FList)
+    if (!FList || Closed())
         return;
     FList->SetTaskListName(Edit101->text());
     ShowFileNames();

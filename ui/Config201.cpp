@@ -111,7 +111,7 @@ TConfigForm201::TConfigForm201(TMainForm& mainForm)
 
 TRsTaskItem* TConfigForm201::Task() const
 {
-    if (!FList || FItemIndex < 0 || FItemIndex >= FList->Count())
+    if (Closed() || !FList || FItemIndex < 0 || FItemIndex >= FList->Count())
         return nullptr;
     return FList->Items(FItemIndex);
 }

@@ -26,7 +26,7 @@ public:
     explicit TConfigForm201(TMainForm& mainForm);
 
     TRsTaskList* List() const { return FList; }
-    // The task being edited; none once closing deleted it.
+    // The task being edited; none once the dialog has closed (or deleted it).
     TRsTaskItem* Task() const;
 
     // Extensions as the extension field takes them: split at ";" and white space (a double-quoted

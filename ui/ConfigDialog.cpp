@@ -149,6 +149,8 @@ void TConfigDialog::closeEvent(QCloseEvent* event)
     QGuiApplication::inputMethod()->reset();
     event->accept();
     QDialog::done(QDialog::Accepted);
+    // Keyboard input goes back to the window, also where no window manager hands it back.
+    m_mainForm.activateWindow();
 }
 
 void TConfigDialog::reject()

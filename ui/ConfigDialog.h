@@ -52,6 +52,8 @@ protected:
     virtual bool FormClose() = 0;
 
     TMainForm& MainForm() const { return m_mainForm; }
+    // The dialog has committed: the focus leaving a field as it hides changes nothing any more.
+    bool Closed() const { return m_closing; }
 
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
