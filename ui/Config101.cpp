@@ -134,7 +134,8 @@ bool TConfigForm101::FormClose()
         return true;
     TRsTaskListManager& manager = MainForm().AManager;
     const QString name = Edit101->text();
-    if (ContainsInvalidFileNameChar(name)) {
+    // A lone surrogate has no file name form of its own: the file would be written under another name.
+    if (ContainsInvalidFileNameChar(name) || !name.isValidUtf16()) {
         ShowMsgDialog(FormatLangText(MsgWarnHasInvalidFileNameChars, name) + u"\n\n"_s + GetInvalidFileNameCharsText(),
                       TMsgDlgType::Warning, TMsgDlgButtons::OK, this);
         return false;

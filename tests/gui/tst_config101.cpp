@@ -186,6 +186,7 @@ void TestConfig101::invalidNameRefused_data()
     QTest::newRow("tab") << u"a\tb"_s;
     QTest::newRow("colon") << u"x:y"_s;
     QTest::newRow("control") << QString(u"a"_s + QChar(0x01));
+    QTest::newRow("lone surrogate") << QString(u"a"_s + QChar(0xD800));
 }
 
 void TestConfig101::invalidNameRefused()
