@@ -1,5 +1,6 @@
 #include "RsUnits/RsSelectFolder.h"
 
+#include "engine/RsBackupList.h"
 #include "engine/platform/Platform.h"
 
 #include <QApplication>
@@ -25,11 +26,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-platform::PathView view(const QString& path)
-{
-    return platform::PathView(reinterpret_cast<const char16_t*>(path.utf16()), size_t(path.size()));
-}
-
 QString fromPath(const platform::Path& path)
 {
     return QString::fromUtf16(path.data(), qsizetype(path.size()));
@@ -42,7 +38,7 @@ QString withDelimiter(const QString& path)
 
 bool isDirectory(const QString& path)
 {
-    return !path.isEmpty() && platform::isExistingDirectory(view(path), true);
+    return !path.isEmpty() && platform::isExistingDirectory(PathViewOf(path), true);
 }
 
 // The form the file dialog can open: a folder whose name holds bytes that are not UTF-8 cannot be
@@ -122,7 +118,7 @@ protected:
         const QString path = index.data(QFileSystemModel::FilePathRole).toString();
         platform::DirEntry entry;
         const QString exact = ResolveChosenFolder(path);
-        const unsigned attributes = platform::statPath(view(exact), true, entry) ? entry.attributes : 0;
+        const unsigned attributes = platform::statPath(PathViewOf(exact), true, entry) ? entry.attributes : 0;
         return m_owner.ShouldShow(exact, attributes);
     }
 
@@ -294,17 +290,17 @@ QString ResolveChosenFolder(const QString& chosen)
     if (!chosen.startsWith(u'/'))
         return chosen;
     platform::DirEntry entry;
-    if (platform::statPath(view(chosen), true, entry))
+    if (platform::statPath(PathViewOf(chosen), true, entry))
         return chosen;
     QString current = u"/"_s;
     const QStringList parts = chosen.split(u'/', Qt::SkipEmptyParts);
     for (const QString& part : parts) {
         const QString candidate = current + part;
-        if (!platform::statPath(view(candidate), true, entry)) {
+        if (!platform::statPath(PathViewOf(candidate), true, entry)) {
             // The dialog shows each byte that is not UTF-8 as U+FFFD: find the one entry that reads so.
             QString match;
             int matches = 0;
-            platform::enumerateDirectory(view(current), true, [&](const platform::DirEntry& e) {
+            platform::enumerateDirectory(PathViewOf(current), true, [&](const platform::DirEntry& e) {
                 const std::string native = platform::toNative(e.name);
                 if (QFile::decodeName(QByteArray(native.data(), qsizetype(native.size()))) == part) {
                     match = fromPath(e.name);

@@ -4,6 +4,7 @@
 #include "app/MsgDialog.h"
 #include "app/Settings.h"
 #include "app/TmkLib.h"
+#include "engine/RsBackupList.h"
 #include "engine/platform/Platform.h"
 
 #include <QDir>
@@ -13,11 +14,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-
-platform::PathView view(const QString& path)
-{
-    return platform::PathView(reinterpret_cast<const char16_t*>(path.utf16()), size_t(path.size()));
-}
 
 QString errorText()
 {
@@ -43,7 +39,7 @@ QStringList TaskListLogFiles(const QString& dir, const QString& name)
     QStringList files;
     if (name.isEmpty())
         return files;
-    platform::enumerateDirectory(view(dir), true, [&](const platform::DirEntry& entry) {
+    platform::enumerateDirectory(PathViewOf(dir), true, [&](const platform::DirEntry& entry) {
         if (entry.kind != platform::EntryKind::File)
             return true;
         const QString file = QString::fromUtf16(entry.name.data(), qsizetype(entry.name.size()));
@@ -62,7 +58,7 @@ bool IsSameExistingFile(const QString& a, const QString& b)
 {
     platform::DirEntry first;
     platform::DirEntry second;
-    return platform::statPath(view(a), false, first) && platform::statPath(view(b), false, second)
+    return platform::statPath(PathViewOf(a), false, first) && platform::statPath(PathViewOf(b), false, second)
            && first.device == second.device && first.inode == second.inode;
 }
 
@@ -70,9 +66,9 @@ bool DeleteFilesInOrder(const QStringList& paths, QObject* owner, const QString&
 {
     for (const QString& path : paths) {
         platform::DirEntry entry;
-        if (!platform::statPath(view(path), false, entry))
+        if (!platform::statPath(PathViewOf(path), false, entry))
             continue;
-        if (platform::deleteFile(view(path)) || platform::lastError().code == ENOENT)
+        if (platform::deleteFile(PathViewOf(path)) || platform::lastError().code == ENOENT)
             continue;
         QString text = FormatLangText(MsgErrorOccurredInItem, MsgFileDelete) + u"\n\n"_s
                        + QDir::toNativeSeparators(shownPath.isEmpty() ? path : shownPath);

@@ -38,15 +38,6 @@ TConfigForm101::TConfigForm101(TMainForm& mainForm)
     connect(CheckBox102, &QCheckBox::clicked, this, &TConfigForm101::CheckBox102Click);
 }
 
-void TConfigForm101::showEvent(QShowEvent* event)
-{
-    if (!m_shown) {
-        m_shown = true;
-        FormShow();
-    }
-    TConfigDialog::showEvent(event);
-}
-
 void TConfigForm101::FormShow()
 {
     const TDialogTexts texts = LoadConfigForm101Texts();

@@ -24,11 +24,10 @@ public:
     TRsTaskList* List() const { return FList; }
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
     bool FormClose() override;
 
 private:
-    void FormShow();
     void Edit101Exit();
     void CheckBox101Click();
     void CheckBox102Click();
@@ -50,5 +49,4 @@ private:
 
     TRsTaskList* FList = nullptr;
     QString FOldName;
-    bool m_shown = false;
 };

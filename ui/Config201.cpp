@@ -85,18 +85,17 @@ TConfigForm201::TConfigForm201(TMainForm& mainForm)
         if (TRsTaskItem* task = Task())
             task->DstPath = Edit202->text();
     });
-    connect(CheckBox201, &QCheckBox::clicked, this, [this](bool on) {
-        if (TRsTaskItem* task = Task())
-            task->IncludingSubDirs = on;
-    });
-    connect(CheckBox202, &QCheckBox::clicked, this, [this](bool on) {
-        if (TRsTaskItem* task = Task())
-            task->Mirroring = on;
-    });
-    connect(CheckBox203, &QCheckBox::clicked, this, [this](bool on) {
-        if (TRsTaskItem* task = Task())
-            task->Verifying = on;
-    });
+    const std::pair<QCheckBox*, bool TRsTaskItem::*> switches[] = {
+        {CheckBox201, &TRsTaskItem::IncludingSubDirs},
+        {CheckBox202, &TRsTaskItem::Mirroring},
+        {CheckBox203, &TRsTaskItem::Verifying},
+    };
+    for (const auto& [box, field] : switches) {
+        connect(box, &QCheckBox::clicked, this, [this, field](bool on) {
+            if (TRsTaskItem* task = Task())
+                task->*field = on;
+        });
+    }
     connect(Button201, &QPushButton::clicked, this, [this] { BrowseFolder(Edit201, true); });
     connect(Button202, &QPushButton::clicked, this, [this] { BrowseFolder(Edit202, false); });
     connect(Button203, &QPushButton::clicked, this, [this] { AddExclusion(Edit203, ListBox201, eitDir); });
@@ -114,15 +113,6 @@ TRsTaskItem* TConfigForm201::Task() const
     if (Closed() || !FList || FItemIndex < 0 || FItemIndex >= FList->Count())
         return nullptr;
     return FList->Items(FItemIndex);
-}
-
-void TConfigForm201::showEvent(QShowEvent* event)
-{
-    if (!m_shown) {
-        m_shown = true;
-        FormShow();
-    }
-    TConfigDialog::showEvent(event);
 }
 
 void TConfigForm201::FormShow()

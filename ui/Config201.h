@@ -37,12 +37,11 @@ public:
     static bool IsValidExtension(const QString& text);
 
 protected:
-    void showEvent(QShowEvent* event) override;
+    void FormShow() override;
     bool FormClose() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void FormShow();
     void FillList(TExcludedListBox* list, int type);
     void ShowExtensions();
     void TakeExtensionsIntoTask();
@@ -87,5 +86,4 @@ private:
     QStringList FTempExtList;
     QString FOldPath1;
     QString FOldPath2;
-    bool m_shown = false;
 };

@@ -138,6 +138,15 @@ void TConfigDialog::LoadPosition()
     move(pos);
 }
 
+void TConfigDialog::showEvent(QShowEvent* event)
+{
+    if (!m_shown) {
+        m_shown = true;
+        FormShow();
+    }
+    QDialog::showEvent(event);
+}
+
 void TConfigDialog::closeEvent(QCloseEvent* event)
 {
     if (m_closing || !FormClose()) {

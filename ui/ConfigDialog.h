@@ -48,6 +48,8 @@ protected:
     // Moves the dialog to its last position (or the designed one).
     void LoadPosition();
 
+    // The dialog's opening, once, when it is first shown.
+    virtual void FormShow() = 0;
     // The dialog's commit: false keeps the dialog open (after the dialog has told the user why).
     virtual bool FormClose() = 0;
 
@@ -55,6 +57,7 @@ protected:
     // The dialog has committed: the focus leaving a field as it hides changes nothing any more.
     bool Closed() const { return m_closing; }
 
+    void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void reject() override;
     void done(int result) override;
@@ -63,5 +66,6 @@ private:
     TMainForm& m_mainForm;
     QPoint m_designed;
     double m_dpi = 96.0;
+    bool m_shown = false;
     bool m_closing = false;
 };
