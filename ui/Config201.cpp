@@ -52,24 +52,24 @@ TConfigForm201::TConfigForm201(TMainForm& mainForm)
                                "QGroupBox::title { subcontrol-origin: margin; left: 7px; padding: 0 2px; }"_s);
     Place(GroupBox201, 8, 196, 373, 253);
 
+    // The directory and the file exclusions: two rows of the same controls, 103 pixels apart.
     const int entryHeight = Scaled(18);
     const QColor inactive = mainForm.InactiveSelectionColor();
-    Label203 = MakeLabel(GroupBox201, u"Label203"_s, 16, 20);
-    Edit203 = MakeEdit(GroupBox201, u"Edit203"_s, 112, 17, 172);
-    Button203 = MakeButton(GroupBox201, u"Button203"_s, 290, 17);
-    ListBox201 = new TExcludedListBox(GroupBox201, entryHeight, inactive);
-    ListBox201->setObjectName(u"ListBox201"_s);
-    Place(ListBox201, 112, 45, 172, 58);
-    Button204 = MakeButton(GroupBox201, u"Button204"_s, 290, 82);
-    Spacer201 = MakeDoubleLine(GroupBox201, u"Spacer201"_s, 16, 110, 349);
-    Label204 = MakeLabel(GroupBox201, u"Label204"_s, 16, 123);
-    Edit204 = MakeEdit(GroupBox201, u"Edit204"_s, 112, 120, 172);
-    Button205 = MakeButton(GroupBox201, u"Button205"_s, 290, 120);
-    ListBox202 = new TExcludedListBox(GroupBox201, entryHeight, inactive);
-    ListBox202->setObjectName(u"ListBox202"_s);
-    Place(ListBox202, 112, 148, 172, 58);
-    Button206 = MakeButton(GroupBox201, u"Button206"_s, 290, 185);
-    Spacer202 = MakeDoubleLine(GroupBox201, u"Spacer202"_s, 16, 213, 349);
+    auto exclusionRow = [&](int row, QLabel*& label, TRsEdit*& edit, QPushButton*& add, TExcludedListBox*& list,
+                            QPushButton*& remove, TRsSpacer*& line) {
+        const int y = row * 103;
+        const auto name = [](const char* kind, int number) { return QString::fromLatin1(kind) + QString::number(number); };
+        label = MakeLabel(GroupBox201, name("Label", 203 + row), 16, 20 + y);
+        edit = MakeEdit(GroupBox201, name("Edit", 203 + row), 112, 17 + y, 172);
+        add = MakeButton(GroupBox201, name("Button", 203 + 2 * row), 290, 17 + y);
+        list = new TExcludedListBox(GroupBox201, entryHeight, inactive);
+        list->setObjectName(name("ListBox", 201 + row));
+        Place(list, 112, 45 + y, 172, 58);
+        remove = MakeButton(GroupBox201, name("Button", 204 + 2 * row), 290, 82 + y);
+        line = MakeDoubleLine(GroupBox201, name("Spacer", 201 + row), 16, 110 + y, 349);
+    };
+    exclusionRow(0, Label203, Edit203, Button203, ListBox201, Button204, Spacer201);
+    exclusionRow(1, Label204, Edit204, Button205, ListBox202, Button206, Spacer202);
     Label205 = MakeLabel(GroupBox201, u"Label205"_s, 16, 226);
     Edit205 = MakeEdit(GroupBox201, u"Edit205"_s, 112, 223, 253);
     Edit205->setAttribute(Qt::WA_InputMethodEnabled, false);
