@@ -178,6 +178,7 @@ private:
     bool EditingAllowed() const;
     void SetTaskListRows();
     void SetTaskRows(const TRsTaskList* list);
+    // The task at Grid201's current row in the selected task list, when there is one.
     TRsTaskItem* SelectedTask(int* index = nullptr) const;
     void MoveSelectedTaskList(int step);
     void MoveSelectedTask(int step);

@@ -195,19 +195,6 @@ void TMainForm::ActTaskListStopTaskListExecute()
         RequestStop();
 }
 
-// The selected task list and the task at Grid201's current row, when there is one.
-static TRsTaskItem* currentTask(TRsTaskList* list, TRsGrid* grid, int* index)
-{
-    if (!list || list->Count() == 0)
-        return nullptr;
-    const int i = grid->Row() - 1;
-    if (i < 0 || i >= list->Count())
-        return nullptr;
-    if (index)
-        *index = i;
-    return list->Items(i);
-}
-
 void TMainForm::ActTaskTestTaskExecute()
 {
     TestOrRunSelectedTask(ActTaskTestTask, MsgConfirmTestItem, true);
@@ -227,7 +214,7 @@ void TMainForm::TestOrRunSelectedTask(QAction* command, const QString& confirmTe
         return;
     Grid201->setFocus();
     int index = -1;
-    TRsTaskItem* task = currentTask(list, Grid201, &index);
+    TRsTaskItem* task = SelectedTask(&index);
     if (!task)
         return;
     if (!ConfirmRunCommand(confirmText, TaskText(task)))
@@ -250,7 +237,7 @@ void TMainForm::ActTaskStopTaskExecute()
 {
     if (!FIsBackupRunning)
         return;
-    TRsTaskItem* task = currentTask(SelectedTaskList(), Grid201, nullptr);
+    TRsTaskItem* task = SelectedTask();
     if (!task)
         return;
     if (ConfirmRunCommand(MsgConfirmStopItem, TaskText(task)) && FIsBackupRunning)
