@@ -4,6 +4,10 @@
 
 using namespace Qt::StringLiterals;
 
+// ---- main window
+QString LogLabel = u"ログ"_s;
+QString MsgWarnInstanceNotClosed = u"ほかの つみき！ (%s) が しゅーりょー しませんでした"_s;
+
 // ---- editing task lists and tasks
 QString MsgWarnTaskListNameTaken = u"[%s] は [%s] と おなじ ファイルに なるので つかえません"_s;
 QString MsgWarnTaskPathsSame = u"オリジナルと バックアップが おなじ ディレクトリーです"_s;
@@ -11,6 +15,15 @@ QString MsgWarnTaskDstInsideSrc = u"バックアップが オリジナルの な
 QString MsgWarnTaskSrcInsideDst = u"オリジナルが バックアップの なかに あります (ミラーリング では つかえません)"_s;
 
 // ---- keeping the backup safe
+QString LogDirErrorList = u"D エラー (よみこみ):"_s;
+QString LogErrorEntryStatus = u"エラー (じょーたいの よみこみ):"_s;
+QString LogDirSkipRepeated = u"D スキップ (おなじ ディレクトリー):"_s;
+QString LogDirErrorLink = u"D エラー (リンク): %s (バックアップの なかの リンクの さきには かきこみません)"_s;
+QString LogErrorEmptySource = u"エラー: オリジナルが からっぽ なので バックアップの さくじょは しません:"_s;
+QString MsgConfirmEmptySource = u"オリジナル [%s] には なにも ありません。\nバックアップの ファイルと ディレクトリーを さくじょ します。"_s;
+QString LogErrorSamePaths = u"エラー: オリジナル %s と バックアップ %s は おなじ ばしょ なので じっこー しません"_s;
+QString LogErrorDstInsideSrc = u"エラー: オリジナル %s の なかに バックアップ %s が あるので じっこー しません"_s;
+QString LogErrorSrcInsideDst = u"エラー: ミラーリング する オリジナル %s が バックアップ %s の なかに あるので じっこー しません"_s;
 
 // ---- shortcut keys and version information
 
@@ -18,6 +31,10 @@ const QList<TLangExtraText>& ExtraLangTexts()
 {
     static const QList<TLangExtraText> texts = [] {
         QList<TLangExtraText> list = {
+            // ---- main window
+            {u"MainForm"_s, u"LogLabel"_s, &LogLabel, {}},
+            {u"Lang: Msg"_s, u"MsgWarnInstanceNotClosed"_s, &MsgWarnInstanceNotClosed, {}},
+
             // ---- editing task lists and tasks
             {u"Lang: Msg"_s, u"MsgWarnTaskListNameTaken"_s, &MsgWarnTaskListNameTaken, {}},
             {u"Lang: Msg"_s, u"MsgWarnTaskPathsSame"_s, &MsgWarnTaskPathsSame, {}},
@@ -25,6 +42,15 @@ const QList<TLangExtraText>& ExtraLangTexts()
             {u"Lang: Msg"_s, u"MsgWarnTaskSrcInsideDst"_s, &MsgWarnTaskSrcInsideDst, {}},
 
             // ---- keeping the backup safe
+            {u"Lang: Log"_s, u"LogDirErrorList"_s, &LogDirErrorList, {}},
+            {u"Lang: Log"_s, u"LogErrorEntryStatus"_s, &LogErrorEntryStatus, {}},
+            {u"Lang: Log"_s, u"LogDirSkipRepeated"_s, &LogDirSkipRepeated, {}},
+            {u"Lang: Log"_s, u"LogDirErrorLink"_s, &LogDirErrorLink, {}},
+            {u"Lang: Log"_s, u"LogErrorEmptySource"_s, &LogErrorEmptySource, {}},
+            {u"Lang: Msg"_s, u"MsgConfirmEmptySource"_s, &MsgConfirmEmptySource, {}},
+            {u"Lang: Log"_s, u"LogErrorSamePaths"_s, &LogErrorSamePaths, {}},
+            {u"Lang: Log"_s, u"LogErrorDstInsideSrc"_s, &LogErrorDstInsideSrc, {}},
+            {u"Lang: Log"_s, u"LogErrorSrcInsideDst"_s, &LogErrorSrcInsideDst, {}},
 
             // ---- shortcut keys and version information
         };

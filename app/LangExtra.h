@@ -11,6 +11,12 @@
 
 // Each group below belongs to one area of the program; add a text at the end of its own group.
 
+// ---- main window
+// The log pane's heading, fixed in the window until a language file names it.
+extern QString LogLabel;
+// Quitting all copies: the process ids of copies that did not close in time.
+extern QString MsgWarnInstanceNotClosed;
+
 // ---- editing task lists and tasks
 // The name of a task list would share its file with %s (another list's file, the settings file or the
 // shortcut key file).
@@ -23,6 +29,15 @@ extern QString MsgWarnTaskDstInsideSrc;
 extern QString MsgWarnTaskSrcInsideDst;
 
 // ---- keeping the backup safe
+extern QString LogDirErrorList;
+extern QString LogErrorEntryStatus;
+extern QString LogDirSkipRepeated;
+extern QString LogDirErrorLink;
+extern QString LogErrorEmptySource;
+extern QString MsgConfirmEmptySource;
+extern QString LogErrorSamePaths;
+extern QString LogErrorDstInsideSrc;
+extern QString LogErrorSrcInsideDst;
 
 // ---- shortcut keys and version information
 

@@ -2,6 +2,7 @@
 
 #include "app/MsgDialog.h"
 #include "app/TmkLib.h"
+#include "ui/InstanceChannel.h"
 #include "ui/Main.h"
 #include "ui/MsgDialogWidgets.h"
 
@@ -9,7 +10,6 @@
 #include <QLoggingCategory>
 
 #include <cstdio>
-#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -21,15 +21,9 @@ constexpr int ExitUsageError = 2;
 // Exit status of an interactive start refused because there is no display.
 constexpr int ExitNoDisplay = 1;
 
-bool platformChosenByUser(int argc, char* argv[])
+bool platformChosenByUser()
 {
-    if (qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        return true;
-    for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
-            return true;
-    }
-    return false;
+    return qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
 }
 
 } // namespace
@@ -38,7 +32,12 @@ int main(int argc, char* argv[])
 {
     // Without a choice of the user's, fall back to the offscreen platform when no display can be
     // reached, so that an unattended run also works from cron or on a server.
-    const bool userPlatform = platformChosenByUser(argc, argv);
+    const bool userPlatform = platformChosenByUser();
+    // The command line as given: the application object takes its own options ("-style",
+    // "-reverse", ...) out of argv, and they must reach the grammar as the invalid options they are here.
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
     if (!userPlatform) {
         qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
         // A failed display connection is expected here and handled below; keep the probe quiet.
@@ -62,10 +61,6 @@ int main(int argc, char* argv[])
         return ExitUsageError;
     }
 
-    // QApplication has taken its own options out of argv.
-    QStringList arguments;
-    for (int i = 1; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
     ClearCommandLineRunRequest();
     TCommandLineRequest request;
     const TCommandLineResult parsed = ParseCommandLine(arguments, request);
@@ -83,10 +78,13 @@ int main(int argc, char* argv[])
         return ExitNoDisplay;
     }
 
-    // The language file replaces the title as the main window is created.
-    QGuiApplication::setApplicationDisplayName(u"Tsumiki!"_s);
+    // No application display name is set: the desktop would append it to every window title, and
+    // the main window's title is exactly what the language file and the selected list make it.
     int status = 0;
     {
+        // Declared before the window so that it goes after it: a copy quitting this one waits for
+        // this socket to close, which must not happen before the settings are written.
+        TInstanceServer instanceServer;
         TMainForm form(noDisplay);
         if (form.EndAtStart())
             return form.ExitStatus(); // the window's destruction writes the settings
@@ -94,6 +92,9 @@ int main(int argc, char* argv[])
             form.showMaximized();
         else
             form.show();
+        if (!noDisplay)
+            instanceServer.Listen(QCoreApplication::applicationFilePath(), [&form] { return form.isVisible(); },
+                                  [&form] { form.close(); });
         status = app.exec();
     }
     setMsgDialogPresenter(nullptr);

@@ -8,6 +8,7 @@ void TBackupIndexLists::Clear()
     FileNewIndexList.clear();
     FileOverwriteIndexList.clear();
     FileDeleteIndexList.clear();
+    DirLinkReplaceIndexList.clear();
 }
 
 bool TBackupIndexLists::IsEmpty() const

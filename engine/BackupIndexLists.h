@@ -13,6 +13,9 @@ struct TBackupIndexLists
     QList<qint32> FileNewIndexList;       // source items: missing in the destination
     QList<qint32> FileOverwriteIndexList; // source items: destination older (or newer, mirroring)
     QList<qint32> FileDeleteIndexList;    // destination items: missing in the source (mirroring)
+    // Source DirList entries (also in DirNewIndexList) where the destination has a link to a
+    // directory, in a mirroring task: the link itself is removed before the directory is made.
+    QList<qint32> DirLinkReplaceIndexList;
 
     void Clear();
     bool IsEmpty() const;

@@ -1,6 +1,7 @@
 #include "engine/CollectBackupInfoThread.h"
 
 #include "app/Lang.h"
+#include "app/LangExtra.h"
 #include "engine/RsFileUtils.h"
 #include "model/RsTaskList.h"
 
@@ -43,6 +44,7 @@ void TCollectBackupInfoThread::Execute()
         &TCollectBackupInfoThread::CollectInfoFileCopy,  &TCollectBackupInfoThread::CollectInfoFileDelete,
         &TCollectBackupInfoThread::CollectInfoFileVerify,
     };
+    ReportScanFindings();
     for (const Phase phase : kPhases) {
         if (IsStopping()) {
             Terminate();
@@ -80,6 +82,7 @@ void TCollectBackupInfoThread::Flush()
             case Target::FileNew: FIndexLists->FileNewIndexList.append(index); break;
             case Target::FileOverwrite: FIndexLists->FileOverwriteIndexList.append(index); break;
             case Target::FileDelete: FIndexLists->FileDeleteIndexList.append(index); break;
+            case Target::DirLinkReplace: FIndexLists->DirLinkReplaceIndexList.append(index); break;
             }
         }
         for (const auto& [index, digest] : std::as_const(m_pendingDigests))
@@ -109,13 +112,37 @@ bool TCollectBackupInfoThread::EndPhase(std::initializer_list<const QString*> la
     return true;
 }
 
+void TCollectBackupInfoThread::ReportScanFindings()
+{
+    for (const TRsBackupList* list : {FSrcList, FDstList}) {
+        for (const auto& [line, isError] : list->Findings.lines)
+            AddLogLine(line, true, isError);
+    }
+    m_dstBlocked = FDstList->Findings.unlistedPaths;
+    Flush();
+}
+
 void TCollectBackupInfoThread::CollectInfoDirCopy()
 {
     const TRsDirList& src = FSrcList->DirList;
     const TRsDirList& dst = FDstList->DirList;
     for (int i = 0; i < src.Count(); ++i) {
+        // DirList has every parent before its children, so a blocked parent is known by now.
+        if (IsAtOrBelow(m_dstBlocked, src[i]))
+            continue;
         const int j = dst.IndexOf(src[i]);
-        if (j < 0)
+        if (j >= 0 && dst.IsLink(j)) {
+            // Where the source has a directory the destination has a link: writing below it would
+            // write wherever it points. A mirror replaces the link itself by a directory; otherwise
+            // nothing goes there.
+            if (m_mirroring) {
+                Append(Target::DirLinkReplace, i);
+                Append(Target::DirNew, i);
+            } else {
+                AddLogLine(FormatLangText(LogDirErrorLink, src[i]), true, true);
+                m_dstBlocked.insert(src[i]);
+            }
+        } else if (j < 0)
             Append(Target::DirNew, i);
         else if (dst.Attribute(j) != src.Attribute(i)) // every bit counts
             Append(Target::DirAttrib, i);
@@ -132,8 +159,10 @@ void TCollectBackupInfoThread::CollectInfoDirDelete()
         return;
     const TRsDirList& src = FSrcList->DirList;
     const TRsDirList& dst = FDstList->DirList;
+    const QSet<QString>& unlisted = FSrcList->Findings.unlistedPaths;
     for (int j = 0; j < dst.Count(); ++j) {
-        if (src.IndexOf(dst[j]) < 0)
+        // Below what the source scan could not see, nothing is known to be missing.
+        if (src.IndexOf(dst[j]) < 0 && !IsAtOrBelow(unlisted, dst[j]))
             Append(Target::DirDelete, j);
         FlushIfDue();
         if (IsStopping())
@@ -146,6 +175,8 @@ void TCollectBackupInfoThread::CollectInfoFileCopy()
 {
     for (int i = 0; i < FSrcList->Count(); ++i) {
         const TRsBackupItem& s = FSrcList->Items(i);
+        if (IsAtOrBelow(m_dstBlocked, s.RelativePath()))
+            continue;
         const int j = FDstList->IndexOfRelativePath(s.RelativePath());
         if (j < 0) {
             Append(Target::FileNew, i);
@@ -165,8 +196,10 @@ void TCollectBackupInfoThread::CollectInfoFileDelete()
 {
     if (!m_mirroring)
         return;
+    const QSet<QString>& unlisted = FSrcList->Findings.unlistedPaths;
     for (int j = 0; j < FDstList->Count(); ++j) {
-        if (FSrcList->IndexOfRelativePath(FDstList->Items(j).RelativePath()) < 0)
+        const QString& path = FDstList->Items(j).RelativePath();
+        if (FSrcList->IndexOfRelativePath(path) < 0 && !IsAtOrBelow(unlisted, path))
             Append(Target::FileDelete, j);
         FlushIfDue();
         if (IsStopping())

@@ -6,6 +6,7 @@
 
 #include <QList>
 #include <QPair>
+#include <QSet>
 #include <QStringList>
 
 class TRsTaskList;
@@ -29,7 +30,10 @@ protected:
     void Execute() override;
 
 private:
-    enum class Target { DirAttrib, DirNew, DirDelete, FileNew, FileOverwrite, FileDelete };
+    enum class Target { DirAttrib, DirNew, DirDelete, FileNew, FileOverwrite, FileDelete, DirLinkReplace };
+
+    // The scans' lines (unreadable directories and entries, directories not entered twice).
+    void ReportScanFindings();
 
     void CollectInfoDirCopy();
     void CollectInfoDirDelete();
@@ -54,6 +58,9 @@ private:
     TBreakFunction FCheckBreakFlag;
     bool m_mirroring = false;
     bool m_verifying = false;
+    // Destination paths nothing may be written at or below: not listed completely, or a link that a
+    // task without mirroring may not replace.
+    QSet<QString> m_dstBlocked;
 
     // What the main thread has not received yet.
     QList<QPair<Target, qint32>> m_pendingIndices;

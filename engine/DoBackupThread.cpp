@@ -5,6 +5,7 @@
 #include "engine/RsFileUtils.h"
 #include "model/RsTaskList.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <exception>
 
@@ -58,6 +59,8 @@ void TDoBackupThread::Execute()
     const Phase phases[] = {&TDoBackupThread::DoDirCopy, &TDoBackupThread::DoFileCopy,
                             &TDoBackupThread::DoFileVerify, &TDoBackupThread::DoFileDelete,
                             &TDoBackupThread::DoDirDelete};
+    if (!FIsTesting)
+        RemoveTemporaryFiles();
     for (const Phase phase : phases) {
         (this->*phase)();
         if (IsStopping()) {
@@ -125,11 +128,54 @@ void TDoBackupThread::ApplyDirAttributes(const QString& path, quint32 attributes
 void TDoBackupThread::RestoreDeferredDirAttributes()
 {
     // Deepest first, so that a parent loses its write permission only after its children are set.
+    std::sort(m_liftedDirs.begin(), m_liftedDirs.end(),
+              [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+    for (const auto& [path, mode] : std::as_const(m_liftedDirs))
+        platform::setPermissions(PathViewOf(path), mode);
+    m_liftedDirs.clear();
+    m_checkedParents.clear();
     for (qsizetype k = m_deferredDirAttributes.size() - 1; k >= 0; --k) {
         const auto& [path, attributes] = m_deferredDirAttributes.at(k);
         platform::setAttributes(PathViewOf(path), attributes);
     }
     m_deferredDirAttributes.clear();
+}
+
+void TDoBackupThread::LiftParentForWriting(const QString& path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/', path.endsWith(u'/') ? path.size() - 2 : -1);
+    // Only the backup's own directories, which carry the source's bits: the destination directory
+    // itself keeps whatever its owner chose.
+    if (slash < FDstList->BasePath().size())
+        return;
+    const QString parent = path.first(slash);
+    // Once per directory and run: files arrive sorted, so most share the parent just checked.
+    if (m_checkedParents.contains(parent))
+        return;
+    m_checkedParents.insert(parent);
+    quint32 mode = 0;
+    if (platform::liftDirectoryForWriting(PathViewOf(parent), mode) == platform::LiftResult::Lifted)
+        m_liftedDirs.append({parent, mode});
+}
+
+void TDoBackupThread::RefuseBelowLink(const QString& relativePath) const
+{
+    if (IsAtOrBelow(m_unreplacedLinks, relativePath)) {
+        platform::setLastError(ELOOP);
+        ThrowLastError(relativePath);
+    }
+}
+
+void TDoBackupThread::RemoveTemporaryFiles()
+{
+    // They are the program's own: removed without a line, never counted as a user's file. One that
+    // cannot be removed now is tried again at the next run.
+    const QString base = FDstList->BasePath();
+    for (const QString& relative : FDstList->Findings.temporaryFiles) {
+        const QString path = base + relative;
+        LiftParentForWriting(path);
+        platform::deleteFile(PathViewOf(path));
+    }
 }
 
 void TDoBackupThread::CopyItem(const TRsBackupItem& source, const QString& destination)
@@ -158,11 +204,35 @@ void TDoBackupThread::DoDirCopy()
     });
     if (!attribOk)
         return;
+    const QSet<qint32> linksToReplace(FIndexLists->DirLinkReplaceIndexList.cbegin(),
+                                      FIndexLists->DirLinkReplaceIndexList.cend());
     Walk(FIndexLists->DirNewIndexList, false, [&](qint32 i) {
         const QString& subject = src[i];
+        if (linksToReplace.contains(i)) {
+            // The link itself goes (deleting a name never touches what it points to), then the
+            // directory is made in its place.
+            try {
+                if (!FIsTesting) {
+                    const QString path = dstBase + subject;
+                    LiftParentForWriting(path);
+                    if (!platform::deleteFile(PathViewOf(path)))
+                        ThrowLastError(path);
+                }
+                ItemDone(LogDirDelete, subject);
+            } catch (const std::exception&) {
+                ItemFailed(LogDirErrorDelete, subject);
+                // The link stays: nothing may be written through it.
+                m_unreplacedLinks.insert(subject);
+                platform::setLastError(ELOOP);
+                ItemFailed(LogDirErrorNew, subject);
+                return;
+            }
+        }
         try {
             if (!FIsTesting) {
                 const QString path = dstBase + subject;
+                RefuseBelowLink(subject);
+                LiftParentForWriting(path);
                 if (!platform::createDirectories(PathViewOf(path)))
                     ThrowLastError(path);
                 ApplyDirAttributes(path, src.Attribute(i));
@@ -180,8 +250,12 @@ void TDoBackupThread::DoFileCopy()
     const bool newOk = Walk(FIndexLists->FileNewIndexList, false, [&](qint32 i) {
         const TRsBackupItem& s = FSrcList->Items(i);
         try {
-            if (!FIsTesting)
-                CopyItem(s, dstBase + s.RelativePath());
+            if (!FIsTesting) {
+                const QString destination = dstBase + s.RelativePath();
+                RefuseBelowLink(s.RelativePath());
+                LiftParentForWriting(destination);
+                CopyItem(s, destination);
+            }
             ItemDone(LogFileNew, s.RelativePath());
         } catch (const std::exception&) {
             ItemFailed(LogFileErrorNew, s.RelativePath());
@@ -194,6 +268,7 @@ void TDoBackupThread::DoFileCopy()
         try {
             if (!FIsTesting) {
                 const QString destination = dstBase + s.RelativePath();
+                LiftParentForWriting(destination);
                 MakeFileWritable(destination);
                 CopyItem(s, destination);
             }
@@ -249,6 +324,7 @@ void TDoBackupThread::DoFileDelete()
         try {
             if (!FIsTesting) {
                 const QString fileName = t.FileName();
+                LiftParentForWriting(fileName);
                 MakeFileWritable(fileName);
                 // unlink removes a link itself, never its target
                 if (!platform::deleteFile(PathViewOf(fileName)))
@@ -271,6 +347,7 @@ void TDoBackupThread::DoDirDelete()
         try {
             if (!FIsTesting) {
                 const QString path = dstBase + subject;
+                LiftParentForWriting(path);
                 platform::DirEntry entry;
                 if (!platform::statPath(PathViewOf(path), false, entry))
                     ThrowLastError(path);

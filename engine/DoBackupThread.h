@@ -5,6 +5,7 @@
 
 #include <QList>
 #include <QPair>
+#include <QSet>
 #include <QStringList>
 
 #include <atomic>
@@ -48,8 +49,17 @@ private:
     void ApplyDirAttributes(const QString& path, quint32 attributes);
     // Copies a source item to its destination place. Throws ERsFileError on failure.
     void CopyItem(const TRsBackupItem& source, const QString& destination);
-    // Permission bits withheld from directories until the files below them are in place.
+    // Permission bits withheld from directories until the files below them are in place, and
+    // those lifted for the run; put back at the end, deepest first.
     void RestoreDeferredDirAttributes();
+    // Before an entry is created, replaced or removed in the directory that holds path: a backup
+    // directory below the destination that this user may not write (a read-only source directory
+    // copied with its bits) is made writable for the rest of the run.
+    void LiftParentForWriting(const QString& path);
+    // Throws when path lies at or below a destination link that could not be replaced.
+    void RefuseBelowLink(const QString& relativePath) const;
+    // Removes the copy temporary files that a killed run left in the destination.
+    void RemoveTemporaryFiles();
 
     TRsBackupList* FSrcList;
     TRsBackupList* FDstList;
@@ -62,4 +72,7 @@ private:
     bool FIsTesting;
     bool m_verifying = false;
     QList<QPair<QString, quint32>> m_deferredDirAttributes;
+    QList<QPair<QString, quint32>> m_liftedDirs; // path, permission bits before the run
+    QSet<QString> m_checkedParents;
+    QSet<QString> m_unreplacedLinks; // relative paths
 };

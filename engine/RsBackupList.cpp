@@ -43,6 +43,24 @@ int CompareRelativePath(QStringView a, QStringView b)
     return a.size() < b.size() ? -1 : (a.size() > b.size() ? 1 : 0);
 }
 
+bool SameRelativePath(QStringView a, QStringView b)
+{
+    return platform::kNamesAreCaseSensitive ? a == b : CompareRelativePath(a, b) == 0;
+}
+
+bool IsAtOrBelow(const QSet<QString>& paths, QStringView path)
+{
+    if (paths.isEmpty())
+        return false;
+    if (paths.contains(QString()))
+        return true;
+    for (qsizetype slash = path.indexOf(u'/'); slash >= 0; slash = path.indexOf(u'/', slash + 1)) {
+        if (paths.contains(path.first(slash).toString()))
+            return true;
+    }
+    return paths.contains(path.toString());
+}
+
 bool RelativePathLess(QStringView a, QStringView b)
 {
     const int c = CompareRelativePath(a, b);
@@ -74,9 +92,23 @@ QCollator TRsDirList::MakeCollator()
     return collator;
 }
 
+namespace {
+
+// The order of DirList: the collation, and between paths it finds equal, on a case-sensitive file
+// system, the code units, so that only identical paths are one entry.
+int CompareDirPath(const QCollator& collator, QStringView a, QStringView b)
+{
+    const int c = collator.compare(a, b);
+    if (c != 0 || !platform::kNamesAreCaseSensitive)
+        return c;
+    return a.compare(b, Qt::CaseSensitive);
+}
+
+} // namespace
+
 int TRsDirList::Compare(QStringView a, QStringView b) const
 {
-    return m_collator.compare(a, b);
+    return CompareDirPath(m_collator, a, b);
 }
 
 bool TRsDirList::Find(QStringView path, int& index) const
@@ -85,7 +117,7 @@ bool TRsDirList::Find(QStringView path, int& index) const
     int hi = Count() - 1;
     while (lo <= hi) {
         const int mid = lo + (hi - lo) / 2;
-        const int c = m_collator.compare(m_entries.at(mid).path, path);
+        const int c = CompareDirPath(m_collator, m_entries.at(mid).path, path);
         if (c < 0) {
             lo = mid + 1;
         } else if (c > 0) {
@@ -117,10 +149,10 @@ int TRsDirList::Add(const QString& path, quint32 attribute)
 void TRsDirList::SortUnique(QList<Entry>& entries, const QCollator& collator)
 {
     std::stable_sort(entries.begin(), entries.end(), [&collator](const Entry& a, const Entry& b) {
-        return collator.compare(a.path, b.path) < 0;
+        return CompareDirPath(collator, a.path, b.path) < 0;
     });
     auto last = std::unique(entries.begin(), entries.end(), [&collator](const Entry& a, const Entry& b) {
-        return collator.compare(a.path, b.path) == 0;
+        return CompareDirPath(collator, a.path, b.path) == 0;
     });
     entries.erase(last, entries.end());
 }
@@ -132,7 +164,7 @@ void TRsDirList::Adopt(QList<Entry>&& entries)
         return;
     }
     for (const Entry& e : std::as_const(entries))
-        Add(e.path, e.attribute);
+        m_entries[Add(e.path, e.attribute)].isLink = e.isLink;
 }
 
 // ---- TRsBackupList
@@ -180,6 +212,7 @@ void TRsBackupList::Clear()
     FLastRelativePathIndex = -1;
     FBasePath.clear();
     DirList.Clear();
+    Findings = TScanFindings();
     m_items.clear();
     m_items.squeeze();
     m_sorted = true;
@@ -205,8 +238,10 @@ void TRsBackupList::LoadFromBasePath(const QString& basePath, const TExcludedIte
     FSearchFilesThread->OnTerminate = [this] { SearchFilesDone = true; };
 }
 
-void TRsBackupList::AdoptScan(QList<TRsBackupItem>&& items, bool sorted, QList<TRsDirList::Entry>&& dirs)
+void TRsBackupList::AdoptScan(QList<TRsBackupItem>&& items, bool sorted, QList<TRsDirList::Entry>&& dirs,
+                              TScanFindings&& findings)
 {
+    Findings = std::move(findings);
     if (m_items.isEmpty()) {
         m_items = std::move(items);
         m_sorted = sorted || m_items.size() <= 1;
@@ -240,23 +275,26 @@ int TRsBackupList::IndexOfRelativePath(QStringView path)
                                       });
         int hit = -1;
         for (auto it = first; it != m_items.cend() && CompareRelativePath(it->RelativePath(), path) == 0; ++it) {
-            // Among names equal but for ASCII case, the one spelled exactly alike is the counterpart.
-            if (hit < 0 || QStringView(it->RelativePath()) == path)
+            // Among names equal but for ASCII case, only the one spelled exactly alike is the
+            // counterpart where the file system tells them apart.
+            if (QStringView(it->RelativePath()) == path) {
                 hit = int(it - m_items.cbegin());
-            if (QStringView(it->RelativePath()) == path)
                 break;
+            }
+            if (hit < 0 && !platform::kNamesAreCaseSensitive)
+                hit = int(it - m_items.cbegin());
         }
         FLastRelativePathIndex = hit;
         return hit;
     }
     for (int i = FLastRelativePathIndex + 1; i < n; ++i) {
-        if (CompareRelativePath(m_items.at(i).RelativePath(), path) == 0) {
+        if (SameRelativePath(m_items.at(i).RelativePath(), path)) {
             FLastRelativePathIndex = i;
             return i;
         }
     }
     for (int i = 0; i <= FLastRelativePathIndex && i < n; ++i) {
-        if (CompareRelativePath(m_items.at(i).RelativePath(), path) == 0) {
+        if (SameRelativePath(m_items.at(i).RelativePath(), path)) {
             FLastRelativePathIndex = i;
             return i;
         }
@@ -268,7 +306,7 @@ int TRsBackupList::IndexOfRelativePath(QStringView path)
 int TRsBackupList::IndexOfRelativePath2(QStringView path) const
 {
     for (int i = 0; i < Count(); ++i) {
-        if (CompareRelativePath(m_items.at(i).RelativePath(), path) == 0)
+        if (SameRelativePath(m_items.at(i).RelativePath(), path))
             return i;
     }
     return -1;

@@ -8,6 +8,8 @@
 #include <QCollator>
 #include <QList>
 #include <QObject>
+#include <QPair>
+#include <QSet>
 #include <QString>
 #include <QStringView>
 
@@ -50,12 +52,17 @@ Q_DECLARE_TYPEINFO(TRsBackupItem, Q_RELOCATABLE_TYPE);
 // Compares relative paths of files: UTF-16 code units after folding ASCII a-z to A-Z, nothing else;
 // a prefix sorts first. Negative, zero or positive.
 int CompareRelativePath(QStringView a, QStringView b);
+// True when two relative paths of files name the same entry: identical on a case-sensitive file
+// system, equal under CompareRelativePath on a case-insensitive one.
+bool SameRelativePath(QStringView a, QStringView b);
 // The order of a list's items: CompareRelativePath, and between paths that it finds equal (a
 // case-sensitive file system may hold 'a.txt' beside 'A.txt') the exact code units.
 bool RelativePathLess(QStringView a, QStringView b);
 
 // The directories of a scanned tree: relative paths with their attribute words, always sorted by
-// the user locale's case-insensitive collation, duplicates ignored.
+// the user locale's case-insensitive collation, duplicates ignored. On a case-sensitive file system
+// two paths are one entry only when they are identical: paths the collation finds equal ('Photos'
+// and 'photos', 'café' composed and decomposed) are ordered by their code units and stay apart.
 class TRsDirList
 {
 public:
@@ -63,6 +70,7 @@ public:
     {
         QString path;
         quint32 attribute = 0;
+        bool isLink = false; // a link to a directory in a tree whose links are not entered
     };
 
     TRsDirList();
@@ -71,6 +79,7 @@ public:
     const QString& operator[](int index) const { return m_entries.at(index).path; }
     const QString& Strings(int index) const { return m_entries.at(index).path; }
     quint32 Attribute(int index) const { return m_entries.at(index).attribute; }
+    bool IsLink(int index) const { return m_entries.at(index).isLink; }
 
     // Adds a path at its sorted place; a path already there adds nothing. Returns its index.
     int Add(const QString& path, quint32 attribute);
@@ -93,6 +102,24 @@ public:
 private:
     QList<Entry> m_entries;
     QCollator m_collator;
+};
+
+// True when path, or a directory above it, is one of paths ("" stands for the whole tree).
+bool IsAtOrBelow(const QSet<QString>& paths, QStringView path);
+
+// What a scan found besides files and directories.
+struct TScanFindings
+{
+    // Lines for the run log, in the order found; isError marks a failed item.
+    QList<QPair<QString, bool>> lines;
+    // Relative paths (no trailing delimiter) below which the tree was not listed completely: a
+    // directory that could not be listed, an entry whose status could not be read, a directory not
+    // entered again. "" is the whole tree. Nothing at or below them may be judged missing.
+    QSet<QString> unlistedPaths;
+    // Copy temporary files left by a killed run (relative paths); never listed as items.
+    QStringList temporaryFiles;
+    // The base directory was listed completely and holds no entry at all.
+    bool baseIsEmpty = false;
 };
 
 // The listing of one tree: its files (TRsBackupItem, stored by value) and DirList.
@@ -128,8 +155,9 @@ public:
                           bool includingSubDirs, const TBreakFunction& checkBreakFlag,
                           bool followLinks = true);
 
-    // First item whose relative path equals path (ASCII case folded), searching from just after
-    // the cursor; sets the cursor to the hit, or to -1 on a miss.
+    // First item whose relative path equals path, searching from just after the cursor; sets the
+    // cursor to the hit, or to -1 on a miss. Equal means identical on a case-sensitive file system,
+    // equal but for ASCII case on a case-insensitive one.
     int IndexOfRelativePath(QStringView path);
     // Plain search from index 0, cursor untouched.
     int IndexOfRelativePath2(QStringView path) const;
@@ -141,10 +169,12 @@ public:
     // Set when the scan worker has ended (on the main thread); searchFilesDone() follows.
     bool SearchFilesDone = false;
     TRsDirList DirList;
+    TScanFindings Findings;
 
     // Called by the scan worker on the main thread: appends what it found (sorted tells that the
     // items are already in Sort() order), then marks the scan done.
-    void AdoptScan(QList<TRsBackupItem>&& items, bool sorted, QList<TRsDirList::Entry>&& dirs);
+    void AdoptScan(QList<TRsBackupItem>&& items, bool sorted, QList<TRsDirList::Entry>&& dirs,
+                   TScanFindings&& findings);
     void SetSearchFilesDone();
 
 Q_SIGNALS:

@@ -1,5 +1,7 @@
 #include "engine/RsCachedFileStream.h"
 
+#include "engine/platform/PosixAt.h"
+
 #include "engine/platform/PathCodec.h"
 #include "engine/platform/Platform.h"
 
@@ -81,7 +83,8 @@ TRsCachedFileStream::TRsCachedFileStream(const QString& AFileName, quint16 AMode
         raise(u"Cannot open file: %1");
     }
     // Non-blocking so that a FIFO cannot hang the open; only regular files are kept.
-    FHandle = ::open(native.c_str(), FFileAccessMode | FCreationMode | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666);
+    platform::posix::AtPath at; // a path of any length
+    FHandle = at.open(native) ? ::openat(at.dir(), at.name(), FFileAccessMode | FCreationMode | O_CLOEXEC | O_NONBLOCK | O_NOCTTY, 0666) : -1;
     if (FHandle < 0) {
         platform::setLastError(errno);
         raise(u"Cannot open file: %1");

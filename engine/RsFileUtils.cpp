@@ -1,5 +1,7 @@
 #include "engine/RsFileUtils.h"
 
+#include "engine/platform/PosixAt.h"
+
 #include "engine/platform/PathCodec.h"
 #include "engine/platform/Platform.h"
 
@@ -132,7 +134,8 @@ void SetCompressedAttribute(const QString& path, quint32 attributes, bool on)
     // The file system's own compression flag (honoured by btrfs, refused by most others).
     const int flags = O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK
                       | ((attributes & platform::kAttrDirectory) ? O_DIRECTORY : 0);
-    const int fd = ::open(native.c_str(), flags);
+    platform::posix::AtPath at; // a path of any length
+    const int fd = at.open(native) ? ::openat(at.dir(), at.name(), flags) : -1;
     if (fd < 0) {
         platform::setLastError(errno);
         throwLastError();

@@ -1,8 +1,14 @@
 #include "engine/SearchFilesThread.h"
 
+#include "app/Lang.h"
+#include "app/LangExtra.h"
+#include "engine/RsFileUtils.h"
+
 #include <QStringView>
 
 #include <algorithm>
+
+using namespace Qt::StringLiterals;
 
 TSearchFilesThread::TSearchFilesThread(TRsBackupList* list, const QString& path,
                                        const TExcludedItemList& excludedItemList, bool includingSubDirs,
@@ -33,8 +39,18 @@ void TSearchFilesThread::Execute()
 {
     platform::DirEntry base;
     if (platform::statPath(PathViewOf(FPath), true, base))
-        m_ancestors.push_back({base.device, base.inode});
+        m_entered.emplace(Identity{base.device, base.inode}, QString());
     SearchFiles(QString());
+    while (!m_deferredLinks.empty() && !m_stopped) {
+        const SubDir sub = std::move(m_deferredLinks.front());
+        m_deferredLinks.pop_front();
+        // Its files come after the rest of the tree: the list is sorted as a whole at the end.
+        m_needsSort = true;
+        EnterSubDir(sub);
+        if (IsStopping())
+            m_stopped = true;
+    }
+    m_deferredLinks.clear();
     m_levels.clear();
 
     const bool stopped = m_stopped || IsStopping();
@@ -50,9 +66,35 @@ void TSearchFilesThread::Execute()
     // One hand-over for the whole tree: appending 100,000 items one blocking call at a time would
     // cost seconds.
     SignalDone([this, stopped] {
-        FList->AdoptScan(std::move(m_items), !stopped, std::move(m_dirs));
+        FList->AdoptScan(std::move(m_items), !stopped, std::move(m_dirs), std::move(m_findings));
         FList->SetSearchFilesDone();
     });
+}
+
+void TSearchFilesThread::NotListed(const QString& key, const QString& relativePath, int code)
+{
+    platform::setLastError(code);
+    // The full path, as the directory is named elsewhere: without a trailing delimiter.
+    const QString subject = relativePath.isEmpty() && FPath.size() > 1 ? FPath.chopped(1) : FPath + relativePath;
+    m_findings.lines.append({key + u' ' + subject + u' ' + LastErrorText(), true});
+    m_findings.unlistedPaths.insert(relativePath);
+}
+
+void TSearchFilesThread::EnterSubDir(const SubDir& sub)
+{
+    const QString relative = sub.key.first(sub.key.size() - 1);
+    const auto [entered, first] = m_entered.try_emplace(sub.identity, relative);
+    if (!first) {
+        // Reached again through a link: a loop back to a directory above, or a second way into one
+        // already listed. Entering it again could multiply the tree without end; what lies below is
+        // not listed here, so nothing there is taken for missing either.
+        m_findings.lines.append(
+            {LogDirSkipRepeated + u' ' + FPath + relative + u" = "_s + FPath + entered->second, false});
+        m_findings.unlistedPaths.insert(relative);
+        return;
+    }
+    m_dirs.append({relative, sub.attributes});
+    SearchFiles(sub.key);
 }
 
 void TSearchFilesThread::SearchFiles(const QString& relativeDir)
@@ -71,10 +113,17 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
     // This directory's files go straight to the end of the list; only a directory that turns out
     // to have subdirectories takes them out again to merge (see below).
     const qsizetype firstFile = m_items.size();
-    platform::enumerateDirectory(PathViewOf(dirPath), m_followLinks, [&](const platform::DirEntry& e) {
+    qsizetype entries = 0;
+    const bool listed = platform::enumerateDirectory(PathViewOf(dirPath), m_followLinks, [&](const platform::DirEntry& e) {
+        ++entries;
         const QStringView name(e.name.data(), qsizetype(e.name.size()));
         switch (e.kind) {
         case platform::EntryKind::File: {
+            // A killed copy's temporary file is the program's own, never a user's file.
+            if (name.startsWith(u'.') && platform::isCopyTemporaryName(platform::PathView(e.name))) {
+                m_findings.temporaryFiles.append(relativeDir + name.toString());
+                break;
+            }
             if (!FExcludedItemList.isEmpty()) {
                 const qsizetype dot = name.lastIndexOf(u'.');
                 const QStringView ext = dot >= 0 ? name.mid(dot) : QStringView();
@@ -96,7 +145,8 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
                 key += relativeDir;
                 key += name;
                 key += u'/';
-                subDirs.append({std::move(key), e.kind == platform::EntryKind::DirectoryLink, e.attributes,
+                const bool notFollowed = e.kind == platform::EntryKind::DirectoryLink;
+                subDirs.append({std::move(key), notFollowed, e.isLink && !notFollowed, e.attributes,
                                 {e.device, e.inode}});
             }
             break;
@@ -110,9 +160,19 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
             return false;
         }
         return true;
+    }, [&](const platform::Path& name, int code) {
+        ++entries;
+        NotListed(LogErrorEntryStatus, relativeDir + QString::fromUtf16(name.data(), qsizetype(name.size())), code);
     });
     if (IsStopping())
         m_stopped = true;
+    if (!listed && !m_stopped) {
+        // What could not be listed is unknown, not missing: it is reported and protected.
+        NotListed(LogDirErrorList, relativeDir.chopped(relativeDir.isEmpty() ? 0 : 1),
+                  platform::lastError().code);
+    } else if (relativeDir.isEmpty() && !m_stopped) {
+        m_findings.baseIsEmpty = entries == 0;
+    }
 
     // The items leave each directory in the order of the whole list, so that the finished list
     // needs no sort of its own: this directory's files sorted, and each subdirectory's files
@@ -150,21 +210,17 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
         const QString relative = sub.key.first(sub.key.size() - 1);
         if (sub.isLink) {
             // A link in a tree whose links are not followed is listed but never entered: mirroring
-            // must never reach through it.
-            m_dirs.append({relative, sub.attributes});
+            // must never reach through it, and a copy never writes through it.
+            m_dirs.append({relative, sub.attributes, true});
             continue;
         }
-        const bool onPath = std::any_of(m_ancestors.cbegin(), m_ancestors.cend(), [&sub](const Identity& a) {
-            return a.device == sub.identity.device && a.inode == sub.identity.inode;
-        });
-        if (onPath)
-            continue; // a link back to a directory above: entering it would never end
-        m_dirs.append({relative, sub.attributes});
-        m_ancestors.push_back(sub.identity);
+        if (sub.isFollowedLink) {
+            m_deferredLinks.push_back(sub);
+            continue;
+        }
         ++m_depth;
-        SearchFiles(sub.key);
+        EnterSubDir(sub);
         --m_depth;
-        m_ancestors.pop_back();
         if (IsStopping())
             m_stopped = true;
     }

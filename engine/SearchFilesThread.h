@@ -5,6 +5,7 @@
 #include <QCollator>
 
 #include <deque>
+#include <unordered_map>
 #include <vector>
 
 // Walks one tree on its own thread and hands what it finds to its TRsBackupList on the main thread.
@@ -26,12 +27,18 @@ private:
     {
         uint64_t device;
         uint64_t inode;
+        bool operator==(const Identity&) const = default;
+    };
+    struct IdentityHash
+    {
+        size_t operator()(const Identity& i) const { return std::hash<uint64_t>()(i.inode * 31 + i.device); }
     };
 
     struct SubDir
     {
         QString key; // relative path with a trailing '/', as the items below it begin
-        bool isLink;
+        bool isLink;         // a link that is not followed: listed, never entered
+        bool isFollowedLink; // a link that is followed: entered after the tree's own directories
         quint32 attributes;
         Identity identity;
     };
@@ -43,7 +50,11 @@ private:
     };
 
     void SearchFiles(const QString& relativeDir);
+    // Lists one subdirectory (not yet entered: no directory is listed twice) and what lies below.
+    void EnterSubDir(const SubDir& sub);
     bool IsStopping() const;
+    // A path that was not listed completely: its line (key, full path, reason) and its protection.
+    void NotListed(const QString& key, const QString& relativePath, int code);
 
     TRsBackupList* FList;
     QString FPath;
@@ -61,5 +72,11 @@ private:
     QList<TRsDirList::Entry> m_dirs;
     std::deque<Level> m_levels; // working lists of each depth being listed
     size_t m_depth = 0;
-    std::vector<Identity> m_ancestors; // directories on the current path, to refuse link loops
+    // Every directory entered so far, with its relative path: one reached again through a link
+    // (a loop, or two links to one directory) is not entered again.
+    std::unordered_map<Identity, QString, IdentityHash> m_entered;
+    // Followed links to directories, entered once the tree's own directories are all listed, so
+    // that a directory of the tree is listed where it is rather than at a link to it.
+    std::deque<SubDir> m_deferredLinks;
+    TScanFindings m_findings;
 };

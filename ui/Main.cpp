@@ -1,6 +1,7 @@
 #include "ui/Main.h"
 
 #include "app/Lang.h"
+#include "app/LangExtra.h"
 #include "app/MsgDialog.h"
 #include "app/ProgramDir.h"
 #include "app/TmkLib.h"
@@ -370,6 +371,7 @@ void TMainForm::CreateMenus()
     Grid201Menu->setObjectName(u"Grid201Menu"_s);
     TrayIcon1Menu = new QMenu(this);
     TrayIcon1Menu->setObjectName(u"TrayIcon1Menu"_s);
+    CreateTrayIcon();
     connect(Grid101Menu, &QMenu::aboutToShow, this, &TMainForm::Grid101MenuPopup);
     connect(Grid201Menu, &QMenu::aboutToShow, this, &TMainForm::Grid201MenuPopup);
 }
@@ -377,10 +379,10 @@ void TMainForm::CreateMenus()
 void TMainForm::LoadMainFormTexts()
 {
     const TMainFormTexts texts = ::LoadMainFormTexts();
-    QGuiApplication::setApplicationDisplayName(texts.title);
     setWindowTitle(MakeMainCaption(SelectedTaskList()));
     Panel101->SetCaption(TaskListLabel);
     Panel201->SetCaption(TaskLabel);
+    Panel301->SetCaption(LogLabel);
     for (auto it = texts.captions.cbegin(); it != texts.captions.cend(); ++it) {
         if (QAction* action = m_actions.value(it.key()))
             action->setText(it.value());
@@ -440,7 +442,9 @@ void TMainForm::CommandLineBranch()
         TRsTaskList* list = AManager.Items(CommandLineTaskListIndex);
         setWindowTitle(MakeMainCaption(list));
         Grid201->SetRowCount(qMax(list->Count() + 1, 2));
+        StartSilentRunTray();
         RunCommandLineTaskList(CommandLineTaskListName, ActTaskListRunTaskList);
+        EndSilentRunTray();
         m_endAtStart = true;
         ActFileQuitExecute();
     }
@@ -556,12 +560,17 @@ void TMainForm::Task1Click()
 TMainFormPlacement TMainForm::currentPlacement() const
 {
     TMainFormPlacement p = m_placement;
+    const Qt::WindowStates state = windowState();
+    // A maximised window keeps the bounds it has; any other (a minimised one too) its normal ones.
+    const bool maximised = (state & Qt::WindowMaximized) && !(state & Qt::WindowMinimized);
     const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    p.Left = frameGeometry().left();
-    p.Top = frameGeometry().top();
-    p.Width = normal.width();
-    p.Height = normal.height();
-    p.WindowState = isMaximized() ? 2 : 0;
+    const QRect bounds = maximised ? geometry() : normal;
+    p.Left = maximised ? frameGeometry().left() : normal.left() - (geometry().left() - frameGeometry().left());
+    p.Top = maximised ? frameGeometry().top() : normal.top() - (geometry().top() - frameGeometry().top());
+    p.Width = bounds.width();
+    p.Height = bounds.height();
+    // A window closed while minimised, from whichever state, opens normal again.
+    p.WindowState = maximised ? 2 : 0;
     if (m_rowShown) {
         p.LeftPanelWidth = LeftPanel->width();
         p.BottomPanelHeight = BottomPanel->height();

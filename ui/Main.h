@@ -31,6 +31,7 @@ class TRsPngButton;
 class TRsSpacer;
 class TRsSplitter;
 class TRsTimer;
+class TRsTrayIcon;
 class TRunLog;
 
 // The program's one main window and the owner of its working state: the task lists, the run's
@@ -122,6 +123,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
     // ---- Creation, show, destruction (ui/Main.cpp)
@@ -163,6 +165,16 @@ private:
     void TaskList1Click();
     void Task1Click();
     void Tool1Click();
+    // ---- Tray icon of the silent run (ui/MainTray.cpp)
+    void CreateTrayIcon();
+    void StartSilentRunTray();
+    void EndSilentRunTray();
+    void TrayIcon1Click();
+    void TrayIcon1MenuPopup();
+    void HideToTray();
+    // ---- Language submenu (ui/MainLanguage.cpp)
+    void LanguageListClick(int index);
+    void RenewCommandHints();
     // Task list and task editing (dialogs and moves).
     void ActTaskListAddTaskListExecute();
     void ActTaskListDeleteTaskListExecute();
@@ -222,6 +234,10 @@ private:
     void RunTask(QAction* command, TRsTaskList* list, bool test, const TBreakFunction& breakFunction, int index);
     void ScanAndCollect(TRsTaskList* list, int index, const TBreakFunction& breakFunction);
     void ExecuteBackup(TRsTaskList* list, int index, bool test, const TBreakFunction& breakFunction);
+    // Before a task runs: true (with an error line) when its directories do not keep apart.
+    bool RefuseClashingTaskPaths(TRsTaskList* list, int index);
+    // Between collection and execution: the deletions of a mirror whose source is empty.
+    void GuardEmptySourceDeletions(TRsTaskList* list, int index, bool test);
     void SetRunControls(QAction* command, bool enabled);
     void StartRunAnimation(QAction* command);
     void StopRunAnimation();
@@ -273,6 +289,9 @@ private:
     TDoBackupThread* FDoBackupThread = nullptr;
     int FCurrentRowIndex = 0;
     bool FGrid101LeftClicked = false;
+    // Full paths of the language files when the tool menu last opened; a submenu entry's data is
+    // its position here.
+    QStringList FLangFileList;
     QColor IndicatorTopColor;
     QColor IndicatorBottomColor;
     QColor IndicatorColor;
@@ -358,6 +377,8 @@ private:
     TRsTimer* Timer1 = nullptr;
     TRsImageList* PngImageList24 = nullptr;
     TRsImageList* PngImageList16 = nullptr;
+    TRsImageList* PngImageList16Icon = nullptr;
+    TRsTrayIcon* TrayIcon1 = nullptr;
 
     // ---- Start-up and window state
     double m_dpi = 96.0;

@@ -6,12 +6,14 @@
 #include "ui/Main.h"
 
 #include "app/Lang.h"
+#include "app/LangExtra.h"
 #include "app/MsgDialog.h"
 #include "app/TmkLib.h"
 #include "engine/CollectBackupInfoThread.h"
 #include "engine/DoBackupThread.h"
 #include "engine/RsBackupList.h"
 #include "engine/RsFileUtils.h"
+#include "engine/TaskPaths.h"
 #include "RsUnits/RsGrid.h"
 #include "RsUnits/RsImageList.h"
 #include "RsUnits/RsTimer.h"
@@ -267,7 +269,7 @@ void TMainForm::RunTask(QAction* command, TRsTaskList* list, bool test, const TB
         const bool dstFound = IsExistingDirectory(task->DstPath, true);
         if (!dstFound)
             log->AddLine(FormatLangText(MsgErrorPathNotFound, DstLabel), list->LogList);
-        if (!srcFound || !dstFound) {
+        if (!srcFound || !dstFound || RefuseClashingTaskPaths(list, index)) {
             m_runFailed = true;
             stopped();
             return;
@@ -278,6 +280,7 @@ void TMainForm::RunTask(QAction* command, TRsTaskList* list, bool test, const TB
             stopped();
             return;
         }
+        GuardEmptySourceDeletions(list, index, test);
         log->AddPaneLine(QString());
         log->AddPaneLine(FormatLangText(MsgInfoStartItem, taskName));
         ExecuteBackup(list, index, test, breakFunction);
@@ -380,6 +383,42 @@ void TMainForm::ExecuteBackup(TRsTaskList* list, int index, bool test, const TBr
                    });
     if (FDoBackupThread && FDoBackupThread->ErrorLineCount() > 0)
         m_runFailed = true;
+}
+
+bool TMainForm::RefuseClashingTaskPaths(TRsTaskList* list, int index)
+{
+    // A backup into its own source would copy itself into itself on every run; a mirror of a
+    // source inside its destination would delete that source. Such a task is not run.
+    const TRsTaskItem* task = list->Items(index);
+    const QString* text = nullptr;
+    switch (CheckTaskPaths(*task)) {
+    case TTaskPathClash::tpcNone: return false;
+    case TTaskPathClash::tpcSame: text = &LogErrorSamePaths; break;
+    case TTaskPathClash::tpcDstInsideSrc: text = &LogErrorDstInsideSrc; break;
+    case TTaskPathClash::tpcSrcInsideDst: text = &LogErrorSrcInsideDst; break;
+    }
+    RunLog()->AddLine(FormatLangText(*text, task->SrcPath, task->DstPath), list->LogList);
+    return true;
+}
+
+void TMainForm::GuardEmptySourceDeletions(TRsTaskList* list, int index, bool test)
+{
+    // A source that holds nothing at all (a drive that is not mounted looks just like that) would
+    // have a mirror empty the whole backup: an interactive run asks first, an unattended one
+    // refuses. A test deletes nothing and only reports.
+    const TRsTaskItem* task = list->Items(index);
+    if (test || !task->Mirroring || !FSrcList->Findings.baseIsEmpty)
+        return;
+    if (IndexLists.DirDeleteIndexList.isEmpty() && IndexLists.FileDeleteIndexList.isEmpty())
+        return;
+    if (!SilentRun
+        && ShowMsgDialog(FormatLangText(MsgConfirmEmptySource, task->SrcPath), TMsgDlgType::Confirmation,
+                         TMsgDlgButtons::OKCancel, this) == TMsgDlgResult::OK)
+        return;
+    IndexLists.DirDeleteIndexList.clear();
+    IndexLists.FileDeleteIndexList.clear();
+    RunLog()->AddLine(LogErrorEmptySource + u' ' + task->SrcPath, list->LogList);
+    m_runFailed = true;
 }
 
 void TMainForm::CollectBackupInfoThreadTerminate()

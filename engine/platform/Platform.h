@@ -58,6 +58,7 @@ struct DirEntry
     // identity but its target's attributes and time.
     uint64_t device = 0;
     uint64_t inode = 0;
+    bool isLink = false; // the entry itself is a symbolic link (followed or not)
 };
 
 struct Error
@@ -76,12 +77,18 @@ void setLastError(int code);
 std::string toNative(PathView path);
 Path fromNative(std::string_view bytes);
 
+// Called for an entry that was listed but whose status could not be read (its name, the error).
+using EntryErrorFunction = std::function<void(const Path& name, int code)>;
+
 // Lists the entries of a directory ("." and ".." are not reported). followLinks decides whether a
 // link to a directory is reported as Directory (with the target's identity) or as DirectoryLink.
 // The callback returns false to end the listing early. Returns false when the directory cannot be
-// opened (the error is recorded).
+// opened or read to its end (the error is recorded). An entry whose status cannot be read (other
+// than one removed meanwhile) is not reported to onEntry but to onError, when given. Paths of any
+// length are accepted, as by every call below.
 bool enumerateDirectory(PathView directory, bool followLinks,
-                        const std::function<bool(const DirEntry&)>& onEntry);
+                        const std::function<bool(const DirEntry&)>& onEntry,
+                        const EntryErrorFunction& onError = {});
 
 // Kind, attributes and time of one path; false (error recorded) when it does not exist.
 bool statPath(PathView path, bool followLinks, DirEntry& out);
@@ -91,11 +98,19 @@ bool isExistingDirectory(PathView path, bool followLinks);
 // then not looked at. A word without permission bits (made by hand) only sets or clears the owner's
 // write permission according to its read-only bit.
 bool setAttributes(PathView path, uint32_t attributes);
+// Sets the permission bits (mode & 07777) exactly (follows links).
+bool setPermissions(PathView path, uint32_t mode);
 // Gives the owner write permission when it lacks it.
 bool makeWritable(PathView path);
 // Gives or takes the owner's write permission. Neither function changes a link or follows it: a link
 // has no permissions of its own, and its target may lie outside the tree.
 bool setOwnerWritable(PathView path, bool writable);
+enum class LiftResult { Unchanged, Lifted, Failed };
+// Makes a directory writable and searchable for this process, so that entries can be created,
+// replaced and removed in it: when the process may not, and owns the directory, the owner gets write
+// and search permission and previousMode receives the bits to put back afterwards. A link is never
+// changed (Unchanged).
+LiftResult liftDirectoryForWriting(PathView path, uint32_t& previousMode);
 // Creates a directory and any missing parents; true when it exists afterwards.
 bool createDirectories(PathView path);
 bool deleteFile(PathView path);
@@ -103,6 +118,17 @@ bool deleteFile(PathView path);
 bool removeDirectory(PathView path);
 // Removes a directory with everything below it, never following links (a link is removed itself).
 bool removeDirectoryTree(PathView path);
+
+// The temporary file of a copy: this prefix and six letters or digits, in the destination's
+// directory. Only this program makes such names.
+inline constexpr std::u16string_view kCopyTemporaryPrefix = u".tsumiki-";
+inline constexpr std::size_t kCopyTemporaryRandomLength = 6;
+// True for a name that a copy's temporary file has (one left by a run that was killed).
+bool isCopyTemporaryName(PathView name);
+
+// On this file system two names are the same entry only when they are identical. A case-insensitive
+// file system (Windows) would answer false, and the engine then folds case as it looks names up.
+inline constexpr bool kNamesAreCaseSensitive = true;
 
 enum class CopyResult { Copied, Failed, Stopped };
 // Copies content, permission bits and modification time into a temporary file beside the

@@ -2,6 +2,7 @@
 
 #include "engine/platform/PathCodec.h"
 #include "engine/platform/Platform.h"
+#include "engine/platform/PosixAt.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -18,6 +19,9 @@ namespace platform {
 
 namespace {
 
+using posix::AtPath;
+using posix::FdGuard;
+
 thread_local Error t_lastError;
 
 // Records errno as the thread's last error and returns false, so failures read "return fail();".
@@ -32,35 +36,6 @@ bool fail(int code)
     setLastError(code);
     return false;
 }
-
-// Closes a descriptor on every path out, keeping errno as the failure left it.
-class FdGuard
-{
-public:
-    explicit FdGuard(int fd = -1) : m_fd(fd) { }
-    ~FdGuard() { reset(); }
-    FdGuard(const FdGuard&) = delete;
-    FdGuard& operator=(const FdGuard&) = delete;
-    int get() const { return m_fd; }
-    int release()
-    {
-        const int fd = m_fd;
-        m_fd = -1;
-        return fd;
-    }
-    void reset(int fd = -1)
-    {
-        if (m_fd >= 0) {
-            const int saved = errno;
-            ::close(m_fd);
-            errno = saved;
-        }
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
 
 struct DirCloser
 {
@@ -80,6 +55,12 @@ bool encode(PathView path, std::string& out)
     if (out.empty())
         return fail(ENOENT);
     return true;
+}
+
+// Encodes a path and takes it apart for the *at calls (any length).
+bool encodeAt(PathView path, std::string& native, AtPath& at)
+{
+    return encode(path, native) && (at.open(native) || fail());
 }
 
 uint32_t attributeWord(const struct stat& st, bool hidden)
@@ -111,6 +92,7 @@ void fillFromStat(const struct stat& st, bool hidden, DirEntry& out)
 void classify(const struct stat& own, const struct stat* target, bool followLinks, bool hidden,
               DirEntry& out)
 {
+    out.isLink = S_ISLNK(own.st_mode);
     if (!S_ISLNK(own.st_mode)) {
         fillFromStat(own, hidden, out);
         out.kind = S_ISDIR(own.st_mode) ? EntryKind::Directory
@@ -313,12 +295,13 @@ void setLastError(int code)
 }
 
 bool enumerateDirectory(PathView directory, bool followLinks,
-                        const std::function<bool(const DirEntry&)>& onEntry)
+                        const std::function<bool(const DirEntry&)>& onEntry, const EntryErrorFunction& onError)
 {
     std::string native;
-    if (!encode(directory, native))
+    AtPath at;
+    if (!encodeAt(directory, native, at))
         return false;
-    FdGuard fd(::open(native.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FdGuard fd(::openat(at.dir(), at.name(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.get() < 0)
         return fail();
     // Read with getdents64 rather than readdir: the directory stream would cost an extra system
@@ -342,12 +325,31 @@ bool enumerateDirectory(PathView directory, bool followLinks,
             const char* n = e->d_name;
             if (n[0] == '.' && (n[1] == 0 || (n[1] == '.' && n[2] == 0)))
                 continue;
-            if (::fstatat(fd.get(), n, &own, AT_SYMLINK_NOFOLLOW) != 0)
-                continue; // removed between listing and status: it is no longer there
-            const struct stat* resolved = nullptr;
-            if (S_ISLNK(own.st_mode) && ::fstatat(fd.get(), n, &target, 0) == 0)
-                resolved = &target;
             const std::string_view name(n);
+            if (::fstatat(fd.get(), n, &own, AT_SYMLINK_NOFOLLOW) != 0) {
+                // Removed between listing and status: it is no longer there. Any other failure (a
+                // directory that may be read but not searched) hides an entry that does exist.
+                if (errno != ENOENT && onError) {
+                    const int code = errno;
+                    entry.name.clear();
+                    codec::appendDecoded(name, entry.name);
+                    onError(entry.name, code);
+                }
+                continue;
+            }
+            const struct stat* resolved = nullptr;
+            if (S_ISLNK(own.st_mode)) {
+                if (::fstatat(fd.get(), n, &target, 0) == 0) {
+                    resolved = &target;
+                } else if (errno != ENOENT && errno != ENOTDIR && errno != ELOOP && onError) {
+                    // Not dangling: its target exists but cannot be looked at.
+                    const int code = errno;
+                    entry.name.clear();
+                    codec::appendDecoded(name, entry.name);
+                    onError(entry.name, code);
+                    continue;
+                }
+            }
             entry.name.clear();
             codec::appendDecoded(name, entry.name);
             classify(own, resolved, followLinks, isHiddenName(name), entry);
@@ -360,14 +362,15 @@ bool enumerateDirectory(PathView directory, bool followLinks,
 bool statPath(PathView path, bool followLinks, DirEntry& out)
 {
     std::string native;
-    if (!encode(path, native))
+    AtPath at;
+    if (!encodeAt(path, native, at))
         return false;
     struct stat own;
-    if (::lstat(native.c_str(), &own) != 0)
+    if (::fstatat(at.dir(), at.name(), &own, AT_SYMLINK_NOFOLLOW) != 0)
         return fail();
     struct stat target;
     const struct stat* resolved = nullptr;
-    if (S_ISLNK(own.st_mode) && ::stat(native.c_str(), &target) == 0)
+    if (S_ISLNK(own.st_mode) && ::fstatat(at.dir(), at.name(), &target, 0) == 0)
         resolved = &target;
     const std::string_view name = lastComponent(native);
     out.name.clear();
@@ -379,11 +382,11 @@ bool statPath(PathView path, bool followLinks, DirEntry& out)
 bool isExistingDirectory(PathView path, bool followLinks)
 {
     std::string native;
-    if (!encode(path, native))
+    AtPath at;
+    if (!encodeAt(path, native, at))
         return false;
     struct stat st;
-    const int rc = followLinks ? ::stat(native.c_str(), &st) : ::lstat(native.c_str(), &st);
-    if (rc != 0)
+    if (::fstatat(at.dir(), at.name(), &st, followLinks ? 0 : AT_SYMLINK_NOFOLLOW) != 0)
         return fail();
     if (!S_ISDIR(st.st_mode))
         return fail(ENOTDIR);
@@ -393,14 +396,15 @@ bool isExistingDirectory(PathView path, bool followLinks)
 bool setAttributes(PathView path, uint32_t attributes)
 {
     std::string native;
-    if (!encode(path, native))
+    AtPath at;
+    if (!encodeAt(path, native, at))
         return false;
     mode_t mode = mode_t((attributes >> 16) & 07777);
     if (mode == 0) {
         // A word without permission bits (one made by hand, such as "archive only") says only
         // whether the owner may write: keep the rest of the mode.
         struct stat st;
-        if (::stat(native.c_str(), &st) != 0)
+        if (::fstatat(at.dir(), at.name(), &st, 0) != 0)
             return fail();
         mode = st.st_mode & 07777;
         if (attributes & kAttrReadOnly)
@@ -408,7 +412,16 @@ bool setAttributes(PathView path, uint32_t attributes)
         else
             mode |= S_IWUSR;
     }
-    return ::chmod(native.c_str(), mode) == 0 || fail();
+    return ::fchmodat(at.dir(), at.name(), mode, 0) == 0 || fail();
+}
+
+bool setPermissions(PathView path, uint32_t mode)
+{
+    std::string native;
+    AtPath at;
+    if (!encodeAt(path, native, at))
+        return false;
+    return ::fchmodat(at.dir(), at.name(), mode_t(mode & 07777), 0) == 0 || fail();
 }
 
 bool makeWritable(PathView path)
@@ -419,17 +432,40 @@ bool makeWritable(PathView path)
 bool setOwnerWritable(PathView path, bool writable)
 {
     std::string native;
-    if (!encode(path, native))
+    AtPath at;
+    if (!encodeAt(path, native, at))
         return false;
     struct stat st;
-    if (::lstat(native.c_str(), &st) != 0)
+    if (::fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0)
         return fail();
     // A link has no permissions of its own (replacing or removing it needs only the directory's),
     // and changing its target would touch a file outside the tree.
     if (S_ISLNK(st.st_mode) || bool(st.st_mode & S_IWUSR) == writable)
         return true;
     const mode_t mode = writable ? ((st.st_mode & 07777) | S_IWUSR) : ((st.st_mode & 07777) & ~mode_t(S_IWUSR));
-    return ::chmod(native.c_str(), mode) == 0 || fail();
+    return ::fchmodat(at.dir(), at.name(), mode, 0) == 0 || fail();
+}
+
+LiftResult liftDirectoryForWriting(PathView path, uint32_t& previousMode)
+{
+    std::string native;
+    AtPath at;
+    if (!encodeAt(path, native, at))
+        return LiftResult::Failed;
+    struct stat st;
+    if (::fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return fail(), LiftResult::Failed;
+    if (!S_ISDIR(st.st_mode)) // a link is never changed: its target may lie outside the tree
+        return LiftResult::Unchanged;
+    // Asked of the system rather than read from the bits: the super-user may write anyway.
+    if (::faccessat(at.dir(), at.name(), W_OK | X_OK, AT_EACCESS) == 0)
+        return LiftResult::Unchanged;
+    if (st.st_uid != ::geteuid())
+        return LiftResult::Unchanged; // not ours to change: the step itself will say why it failed
+    previousMode = uint32_t(st.st_mode & 07777);
+    if (::fchmodat(at.dir(), at.name(), (st.st_mode & 07777) | S_IWUSR | S_IXUSR, 0) != 0)
+        return fail(), LiftResult::Failed;
+    return LiftResult::Lifted;
 }
 
 bool createDirectories(PathView path)
@@ -440,20 +476,28 @@ bool createDirectories(PathView path)
     while (native.size() > 1 && native.back() == '/')
         native.pop_back();
     struct stat st;
-    if (::stat(native.c_str(), &st) == 0)
-        return S_ISDIR(st.st_mode) || fail(ENOTDIR);
+    {
+        AtPath at;
+        if (at.open(native) && ::fstatat(at.dir(), at.name(), &st, 0) == 0)
+            return S_ISDIR(st.st_mode) || fail(ENOTDIR);
+    }
     // Create each missing level from the first one that is missing.
     std::size_t pos = native.front() == '/' ? 1 : 0;
     for (;;) {
         const std::size_t slash = native.find('/', pos);
         const bool last = slash == std::string::npos;
         const std::string part = last ? native : native.substr(0, slash);
-        if (!part.empty() && ::mkdir(part.c_str(), 0777) != 0) {
-            const int err = errno;
-            if (err != EEXIST)
-                return fail(err);
-            if (::stat(part.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
-                return fail(ENOTDIR);
+        if (!part.empty()) {
+            AtPath at;
+            if (!at.open(part))
+                return fail();
+            if (::mkdirat(at.dir(), at.name(), 0777) != 0) {
+                const int err = errno;
+                if (err != EEXIST)
+                    return fail(err);
+                if (::fstatat(at.dir(), at.name(), &st, 0) != 0 || !S_ISDIR(st.st_mode))
+                    return fail(ENOTDIR);
+            }
         }
         if (last)
             return true;
@@ -464,17 +508,19 @@ bool createDirectories(PathView path)
 bool deleteFile(PathView path)
 {
     std::string native;
-    if (!encode(path, native))
+    AtPath at;
+    if (!encodeAt(path, native, at))
         return false;
-    return ::unlink(native.c_str()) == 0 || fail();
+    return ::unlinkat(at.dir(), at.name(), 0) == 0 || fail();
 }
 
 bool removeDirectory(PathView path)
 {
     std::string native;
-    if (!encode(path, native))
+    AtPath at;
+    if (!encodeAt(path, native, at))
         return false;
-    return ::rmdir(native.c_str()) == 0 || fail();
+    return ::unlinkat(at.dir(), at.name(), AT_REMOVEDIR) == 0 || fail();
 }
 
 bool removeDirectoryTree(PathView path)
@@ -484,12 +530,27 @@ bool removeDirectoryTree(PathView path)
         return false;
     while (native.size() > 1 && native.back() == '/')
         native.pop_back();
-    struct stat st;
-    if (::lstat(native.c_str(), &st) != 0)
+    AtPath at;
+    if (!at.open(native))
         return fail();
-    if (!S_ISDIR(st.st_mode))
-        return ::unlink(native.c_str()) == 0 || fail(); // a link (or file) goes itself, never its target
-    return removeTreeAt(AT_FDCWD, native.c_str());
+    struct stat st;
+    if (::fstatat(at.dir(), at.name(), &st, AT_SYMLINK_NOFOLLOW) != 0)
+        return fail();
+    if (!S_ISDIR(st.st_mode)) // a link (or file) goes itself, never its target
+        return ::unlinkat(at.dir(), at.name(), 0) == 0 || fail();
+    return removeTreeAt(at.dir(), at.name());
+}
+
+bool isCopyTemporaryName(PathView name)
+{
+    constexpr std::u16string_view prefix = kCopyTemporaryPrefix;
+    if (name.size() != prefix.size() + kCopyTemporaryRandomLength || name.substr(0, prefix.size()) != prefix)
+        return false;
+    for (const char16_t c : name.substr(prefix.size())) {
+        if (!((c >= u'0' && c <= u'9') || (c >= u'A' && c <= u'Z') || (c >= u'a' && c <= u'z')))
+            return false;
+    }
+    return true;
 }
 
 CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag)
@@ -500,7 +561,10 @@ CopyResult copyFile(PathView source, PathView destination, const std::atomic<boo
         return CopyResult::Failed;
 
     // Non-blocking: opening a FIFO for reading would otherwise wait for a writer forever.
-    FdGuard in(::open(src.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
+    AtPath srcAt;
+    if (!srcAt.open(src))
+        return fail(), CopyResult::Failed;
+    FdGuard in(::openat(srcAt.dir(), srcAt.name(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY));
     if (in.get() < 0)
         return fail(), CopyResult::Failed;
     struct stat st;
@@ -511,18 +575,46 @@ CopyResult copyFile(PathView source, PathView destination, const std::atomic<boo
     ::fcntl(in.get(), F_SETFL, ::fcntl(in.get(), F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(in.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
 
-    // The temporary file lives beside the destination so the final rename stays on one file system;
-    // its leading dot and fixed prefix tell a user whose it is.
+    // The temporary file lives beside the destination, in the same directory as the final name, so
+    // the rename stays on one file system; both are named relative to that directory's descriptor.
+    // Its name follows a fixed pattern (isCopyTemporaryName) so that one left by a killed run is
+    // known for what it is at the next run.
     const auto slash = dst.rfind('/');
-    std::string temp = slash == std::string::npos ? std::string() : dst.substr(0, slash + 1);
-    temp += ".tsumiki-XXXXXX";
-    FdGuard out(::mkostemp(temp.data(), O_CLOEXEC));
+    const std::string parent = slash == std::string::npos ? std::string(".") : (slash == 0 ? std::string("/") : dst.substr(0, slash));
+    const std::string leaf = slash == std::string::npos ? dst : dst.substr(slash + 1);
+    AtPath parentAt;
+    if (!parentAt.open(parent))
+        return fail(), CopyResult::Failed;
+    FdGuard dir(::openat(parentAt.dir(), parentAt.name(), O_PATH | O_DIRECTORY | O_CLOEXEC));
+    if (dir.get() < 0)
+        return fail(), CopyResult::Failed;
+    std::string temp;
+    codec::appendEncoded(kCopyTemporaryPrefix, temp);
+    const std::size_t randomAt = temp.size();
+    temp.append(kCopyTemporaryRandomLength, 'X');
+    FdGuard out;
+    {
+        static constexpr char kChars[] = "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+        thread_local uint64_t state = uint64_t(::getpid()) * 0x9E3779B97F4A7C15ull ^ uint64_t(std::time(nullptr))
+                                      ^ uint64_t(reinterpret_cast<uintptr_t>(&state));
+        for (int attempt = 0; attempt < 100 && out.get() < 0; ++attempt) {
+            for (std::size_t i = 0; i < kCopyTemporaryRandomLength; ++i) {
+                state ^= state << 13; // xorshift: the name need only be unlikely to be taken
+                state ^= state >> 7;
+                state ^= state << 17;
+                temp[randomAt + i] = kChars[state % (sizeof kChars - 1)];
+            }
+            out.reset(::openat(dir.get(), temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+            if (out.get() < 0 && errno != EEXIST)
+                break;
+        }
+    }
     if (out.get() < 0)
         return fail(), CopyResult::Failed;
 
     auto discard = [&](int err) {
         out.reset();
-        ::unlink(temp.c_str());
+        ::unlinkat(dir.get(), temp.c_str(), 0);
         setLastError(err);
     };
 
@@ -543,18 +635,18 @@ CopyResult copyFile(PathView source, PathView destination, const std::atomic<boo
     const int fd = out.release();
     if (::close(fd) != 0) { // a delayed write error (full disk over NFS) shows here
         const int err = errno;
-        ::unlink(temp.c_str());
+        ::unlinkat(dir.get(), temp.c_str(), 0);
         setLastError(err);
         return CopyResult::Failed;
     }
     if (stopFlag && stopFlag->load(std::memory_order_relaxed)) {
-        ::unlink(temp.c_str());
+        ::unlinkat(dir.get(), temp.c_str(), 0);
         setLastError(ECANCELED);
         return CopyResult::Stopped;
     }
-    if (::rename(temp.c_str(), dst.c_str()) != 0) {
+    if (::renameat(dir.get(), temp.c_str(), dir.get(), leaf.c_str()) != 0) {
         const int err = errno;
-        ::unlink(temp.c_str());
+        ::unlinkat(dir.get(), temp.c_str(), 0);
         setLastError(err);
         return CopyResult::Failed;
     }

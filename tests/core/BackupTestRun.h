@@ -5,6 +5,7 @@
 // does it.
 
 #include "app/Lang.h"
+#include "app/LangExtra.h"
 #include "engine/BackupIndexLists.h"
 #include "engine/CollectBackupInfoThread.h"
 #include "engine/DoBackupThread.h"
@@ -23,6 +24,9 @@
 #include <atomic>
 #include <cerrno>
 #include <fcntl.h>
+#include <grp.h>
+#include <pwd.h>
+#include <sys/wait.h>
 #include <sys/stat.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -105,6 +109,75 @@ inline bool Chmod(const QString& path, mode_t mode)
 inline bool Symlink(const QString& target, const QString& link)
 {
     return ::symlink(Native(target).c_str(), Native(link).c_str()) == 0;
+}
+
+// The user the cases that need an ordinary user run as (we run as root, which ignores permission
+// bits): nobody's ids, or false when there is no such user or we are not root.
+inline bool NobodyIds(uid_t& uid, gid_t& gid)
+{
+    const struct passwd* pw = ::getpwnam("nobody");
+    if (!pw || ::geteuid() != 0)
+        return false;
+    uid = pw->pw_uid;
+    gid = pw->pw_gid;
+    return true;
+}
+
+// Gives a whole tree (links themselves, never their targets) to uid:gid.
+inline bool ChownTree(const QString& root, uid_t uid, gid_t gid)
+{
+    if (::lchown(Native(root).c_str(), uid, gid) != 0)
+        return false;
+    bool ok = true;
+    platform::enumerateDirectory(PathViewOf(root), false, [&](const platform::DirEntry& e) {
+        const QString path = root + u'/' + QString::fromUtf16(e.name.data(), qsizetype(e.name.size()));
+        ok = e.kind == platform::EntryKind::Directory ? ChownTree(path, uid, gid)
+                                                       : ::lchown(Native(path).c_str(), uid, gid) == 0;
+        return ok;
+    });
+    return ok;
+}
+
+// Runs body in a child process that has dropped to nobody; what body returns comes back. The child
+// runs the engine's workers on its own (no other thread runs in the test when it forks). False when
+// the child failed to drop its rights or did not end normally.
+inline bool RunAsNobody(const std::function<QByteArray()>& body, QByteArray* result)
+{
+    uid_t uid;
+    gid_t gid;
+    if (!NobodyIds(uid, gid))
+        return false;
+    int fds[2];
+    if (::pipe(fds) != 0)
+        return false;
+    const pid_t pid = ::fork();
+    if (pid < 0)
+        return false;
+    if (pid == 0) {
+        ::close(fds[0]);
+        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            ::_exit(3);
+        const QByteArray out = body();
+        for (qsizetype done = 0; done < out.size();) {
+            const ssize_t n = ::write(fds[1], out.constData() + done, size_t(out.size() - done));
+            if (n <= 0)
+                ::_exit(4);
+            done += n;
+        }
+        ::_exit(0);
+    }
+    ::close(fds[1]);
+    QByteArray out;
+    char buffer[4096];
+    ssize_t n;
+    while ((n = ::read(fds[0], buffer, sizeof buffer)) > 0)
+        out.append(buffer, n);
+    ::close(fds[0]);
+    int status = 0;
+    ::waitpid(pid, &status, 0);
+    if (result)
+        *result = out;
+    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 // Every entry below root (relative paths, sorted), directories with a trailing "/".

@@ -54,6 +54,7 @@ private Q_SLOTS:
     void hostileNamesRoundTrip();
     void destinationLinkIsListedButNotEntered();
     void sourceLinkLoopIsNotEnteredTwice();
+    void linkWebIsEnteredOnce();
     void fifoAndDanglingLinkAreSkipped();
     void stopLeavesPartialListAndDone();
     void reloadWhileScanning();
@@ -177,13 +178,15 @@ void TestBackupList::cursorLookups()
         QVERIFY(WriteFile(tmp.path() + u'/' + f, "x"));
     TRsBackupList list;
     ScanOne(list, tmp.path());
-    QCOMPARE(list.IndexOfRelativePath(u"B.TXT"), 1);
+    QCOMPARE(list.IndexOfRelativePath(u"B.TXT"), -1); // only the identical name is the same entry
+    QCOMPARE(list.IndexOfRelativePath(u"b.txt"), 1);
     QCOMPARE(list.IndexOfRelativePath(u"b.txt"), 1); // the same path twice: both hit
     QCOMPARE(list.IndexOfRelativePath(u"c.txt"), 2);
     QCOMPARE(list.IndexOfRelativePath(u"a.txt"), 0); // behind the cursor: wraps round
     QCOMPARE(list.IndexOfRelativePath(u"zz.txt"), -1);
     QCOMPARE(list.IndexOfRelativePath(u"a.txt"), 0); // after a miss the search starts at 0
-    QCOMPARE(list.IndexOfRelativePath2(u"D.txt"), 3);
+    QCOMPARE(list.IndexOfRelativePath2(u"d.txt"), 3);
+    QCOMPARE(list.IndexOfRelativePath2(u"D.txt"), -1);
     QCOMPARE(list.IndexOfRelativePath2(u"e.txt"), -1);
 
     // An unsorted list (items added by hand) is searched from just after the cursor.
@@ -191,8 +194,9 @@ void TestBackupList::cursorLookups()
     manual.Add(TRsBackupItem(u"/b/"_s, u"x"_s, 1.0, 0));
     manual.Add(TRsBackupItem(u"/b/"_s, u"a"_s, 1.0, 0));
     manual.Add(TRsBackupItem(u"/b/"_s, u"X"_s, 1.0, 0));
-    QCOMPARE(manual.IndexOfRelativePath(u"x"), 0);
-    QCOMPARE(manual.IndexOfRelativePath(u"x"), 2); // the first hit after the cursor
+    QCOMPARE(manual.IndexOfRelativePath(u"a"), 1);
+    QCOMPARE(manual.IndexOfRelativePath(u"x"), 0); // from just after the cursor, wrapping round
+    QCOMPARE(manual.IndexOfRelativePath(u"X"), 2);
     QCOMPARE(manual.IndexOfRelativePath(u"x"), 0);
     QCOMPARE(manual.IndexOf(&manual.Items(1)), 1);
     QCOMPARE(manual.Remove(&manual.Items(1)), 1);
@@ -207,17 +211,25 @@ void TestBackupList::caseOfNonAsciiLetters()
     list.Add(TRsBackupItem(u"/b/"_s, u"Ä.txt"_s, 1.0, 0));
     list.Sort();
     QCOMPARE(list.IndexOfRelativePath(u"ä.txt"), -1);
-    QCOMPARE(list.IndexOfRelativePath(u"Ä.TXT"), 0);
-    // Directory paths use the locale's case-insensitive collation: one entry.
+    QCOMPARE(list.IndexOfRelativePath(u"Ä.TXT"), -1);
+    QCOMPARE(list.IndexOfRelativePath(u"Ä.txt"), 0);
+    // Directory paths are sorted by the locale's case-insensitive collation, but only identical
+    // paths are one entry: 'Ä' and 'ä', or 'é' composed and decomposed, are two.
     QCOMPARE(list.DirList.Add(u"Ä"_s, 1), 0);
-    QCOMPARE(list.DirList.Add(u"ä"_s, 2), 0);
-    QCOMPARE(list.DirList.Count(), 1);
-    QCOMPARE(list.DirList.IndexOf(u"ä"), 0);
-    QCOMPARE(list.DirList.Attribute(0), 1u);
+    QCOMPARE(list.DirList.Add(u"Ä"_s, 3), 0); // the same path again adds nothing
+    const int lower = list.DirList.Add(u"ä"_s, 2);
+    QCOMPARE(list.DirList.Count(), 2);
+    QCOMPARE(list.DirList.IndexOf(u"ä"), lower);
+    QCOMPARE(list.DirList.Attribute(lower), 2u);
+    QCOMPARE(list.DirList.Attribute(list.DirList.IndexOf(u"Ä")), 1u);
+    list.DirList.Add(u"caf\u00e9"_s, 4);
+    list.DirList.Add(u"cafe\u0301"_s, 5);
+    QCOMPARE(list.DirList.Count(), 4);
+    QCOMPARE(list.DirList.Attribute(list.DirList.IndexOf(u"cafe\u0301")), 5u);
     list.DirList.Add(u"a"_s, 0);
     list.DirList.Add(u"a/b"_s, 0);
     list.DirList.Add(u"B"_s, 0);
-    QCOMPARE(list.DirList.IndexOf(u"A"), list.DirList.IndexOf(u"a"));
+    QCOMPARE(list.DirList.IndexOf(u"A"), -1);
     QVERIFY(list.DirList.IndexOf(u"a") < list.DirList.IndexOf(u"a/b")); // a parent before its children
     QCOMPARE(list.DirList.IndexOf(u"c"), -1);
 }
@@ -236,7 +248,7 @@ void TestBackupList::exactSpellingPreferredAmongCaseVariants()
     QVERIFY(upper >= 0 && lower >= 0 && upper != lower);
     QCOMPARE(list.Items(upper).RelativePath(), u"README"_s);
     QCOMPARE(list.Items(lower).RelativePath(), u"readme"_s);
-    QVERIFY(list.IndexOfRelativePath(u"ReadMe") >= 0);
+    QCOMPARE(list.IndexOfRelativePath(u"ReadMe"), -1);
 }
 
 void TestBackupList::missingBaseDirectoryLeavesListEmpty()
@@ -296,8 +308,41 @@ void TestBackupList::sourceLinkLoopIsNotEnteredTwice()
     QVERIFY(Symlink(tmp.path() + u"/other"_s, root + u"/a/o2"_s)); // the same directory twice, no loop
     TRsBackupList list;
     ScanOne(list, root);
-    QCOMPARE(Items(list), (QStringList{u"a/b/f.txt"_s, u"a/o1/g.txt"_s, u"a/o2/g.txt"_s}));
-    QCOMPARE(Dirs(list), (QStringList{u"a"_s, u"a/b"_s, u"a/o1"_s, u"a/o2"_s}));
+    // Each directory is entered once: the second way into 'other' and both ways back up are
+    // skipped, each with one line, and protected (not listed, so not taken for missing).
+    QCOMPARE(Items(list), (QStringList{u"a/b/f.txt"_s, u"a/o1/g.txt"_s}));
+    QCOMPARE(Dirs(list), (QStringList{u"a"_s, u"a/b"_s, u"a/o1"_s}));
+    QCOMPARE(list.Findings.unlistedPaths, (QSet<QString>{u"a/b/up"_s, u"a/b/parent"_s, u"a/o2"_s}));
+    QCOMPARE(list.Findings.lines.size(), 3);
+    for (const auto& [line, isError] : list.Findings.lines) {
+        QVERIFY(!isError);
+        QVERIFY2(line.startsWith(LogDirSkipRepeated + u' ' + root + u"/a/"_s), qPrintable(line));
+    }
+    QVERIFY(list.Findings.lines.at(2).first.endsWith(u"/a/o2 = "_s + root + u"/a/o1"_s));
+}
+
+void TestBackupList::linkWebIsEnteredOnce()
+{
+    // Six directories that each link to all the others: followed naively the listing grows with
+    // the factorial of their number (1,956 copies of them).
+    QTemporaryDir tmp;
+    const QString root = tmp.path() + u"/src"_s;
+    constexpr int kDirs = 6;
+    for (int i = 0; i < kDirs; ++i)
+        QVERIFY(WriteFile(root + u"/d%1/f.txt"_s.arg(i), "x"));
+    for (int i = 0; i < kDirs; ++i) {
+        for (int j = 0; j < kDirs; ++j) {
+            if (i != j)
+                QVERIFY(Symlink(u"../d%1"_s.arg(j), root + u"/d%1/l%2"_s.arg(i).arg(j)));
+        }
+    }
+    TRsBackupList list;
+    ScanOne(list, root);
+    QCOMPARE(list.Count(), kDirs);
+    QCOMPARE(list.DirList.Count(), kDirs);
+    QCOMPARE(list.Findings.lines.size(), kDirs * (kDirs - 1));
+    QCOMPARE(list.Findings.unlistedPaths.size(), kDirs * (kDirs - 1));
+    QVERIFY(list.Findings.unlistedPaths.contains(u"d0/l1"_s));
 }
 
 void TestBackupList::fifoAndDanglingLinkAreSkipped()

@@ -100,9 +100,18 @@ void TestCollect::collects_data()
         << QStringList{u"a.txt"_s} << QStringList{u"a.txt"_s, u"x.txt"_s, u"e/"_s, u"e/f/"_s, u"e/y.txt"_s}
         << true << QStringList() << QStringList() << QStringList{u"e/y.txt"_s, u"x.txt"_s} << QStringList()
         << QStringList{u"e"_s, u"e/f"_s};
-    QTest::newRow("ascii case is the same file")
-        << QStringList{u"A.TXT@5"_s} << QStringList{u"a.txt"_s} << true << QStringList()
-        << QStringList{u"A.TXT"_s} << QStringList() << QStringList() << QStringList();
+    // On a case-sensitive file system only identical names are one entry.
+    QTest::newRow("ascii case is another file")
+        << QStringList{u"README@5"_s} << QStringList{u"readme"_s} << true << QStringList{u"README"_s}
+        << QStringList() << QStringList{u"readme"_s} << QStringList() << QStringList();
+    QTest::newRow("ascii case is another file, no mirroring")
+        << QStringList{u"README"_s} << QStringList{u"readme"_s} << false << QStringList{u"README"_s}
+        << QStringList() << QStringList() << QStringList() << QStringList();
+    QTest::newRow("directories differing in case or normalisation stay apart")
+        << QStringList{u"Photos/a.jpg"_s, u"photos/b.jpg"_s, u"caf\u00e9/c.txt"_s, u"cafe\u0301/d.txt"_s}
+        << QStringList{u"photos/b.jpg"_s, u"caf\u00e9/c.txt"_s} << true
+        << QStringList{u"cafe\u0301/d.txt"_s, u"Photos/a.jpg"_s} << QStringList() << QStringList()
+        << QStringList{u"cafe\u0301"_s, u"Photos"_s} << QStringList();
     QTest::newRow("non-ascii case is another file")
         << QStringList{u"Ä.txt"_s} << QStringList{u"ä.txt"_s} << true << QStringList{u"Ä.txt"_s}
         << QStringList() << QStringList{u"ä.txt"_s} << QStringList() << QStringList();

@@ -50,6 +50,14 @@ private Q_SLOTS:
     void unwritableDestinationIsLoggedAndRunGoesOn();
     void stopInsideLargeCopyKeepsOldBackup();
     void stopBetweenItems();
+    void unlistedSourceIsNeverDeleted_data();
+    void unlistedSourceIsNeverDeleted();
+    void unlistedDestinationIsNeverWritten();
+    void longPaths();
+    void destinationDirectoryLinkIsNeverWrittenThrough_data();
+    void destinationDirectoryLinkIsNeverWrittenThrough();
+    void readOnlySourceDirectoriesStayWritableForLaterRuns();
+    void temporaryFilesOfKilledRunsAreRemoved();
 };
 
 void TestDoBackup::mirrorsEndToEnd()
@@ -311,6 +319,249 @@ void TestDoBackup::stopBetweenItems()
     QCOMPARE(log.filter(u"LogFileNew f"_s).size(), log.size());
     QCOMPARE(ListTree(d).size(), log.size() + 1);
     QVERIFY(Exists(d + u"/extra.txt"_s));
+}
+
+// ---- Nothing lost
+
+namespace {
+
+// Makes a tree reachable and owned by nobody, so that a child dropped to nobody can run the task.
+bool HandToNobody(const QTemporaryDir& tmp)
+{
+    uid_t uid;
+    gid_t gid;
+    return NobodyIds(uid, gid) && Chmod(tmp.path(), 0755) && ChownTree(tmp.path(), uid, gid);
+}
+
+// Runs a mirroring (or copying) task as nobody and gives back its run log.
+QStringList RunAsNobodyLog(const QString& s, const QString& d, bool mirroring)
+{
+    QByteArray out;
+    const bool ok = RunAsNobody(
+        [&] {
+            TaskRun run(s, d, mirroring);
+            run.RunAll();
+            return run.Log().join(u'\n').toUtf8();
+        },
+        &out);
+    return ok ? QString::fromUtf8(out).split(u'\n', Qt::SkipEmptyParts) : QStringList{u"child failed"_s};
+}
+
+bool AnyStartsWith(const QStringList& lines, const QString& prefix)
+{
+    return std::any_of(lines.cbegin(), lines.cend(), [&](const QString& l) { return l.startsWith(prefix); });
+}
+
+} // namespace
+
+void TestDoBackup::unlistedSourceIsNeverDeleted_data()
+{
+    QTest::addColumn<QString>("blocked"); // relative to the source
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("entryLines"); // listed, but each entry's status unreadable
+    QTest::newRow("unreadable subdirectory") << u"priv"_s << 0 << false;
+    QTest::newRow("read but no search permission") << u"priv"_s << 0444 << true;
+    QTest::newRow("unreadable source itself") << QString() << 0 << false;
+}
+
+void TestDoBackup::unlistedSourceIsNeverDeleted()
+{
+    QFETCH(QString, blocked);
+    QFETCH(int, mode);
+    QFETCH(bool, entryLines);
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    for (const QString& root : {s, d}) {
+        QVERIFY(WriteFile(root + u"/a.txt"_s, "a", kOld));
+        QVERIFY(WriteFile(root + u"/priv/secret.txt"_s, "s", kOld));
+        QVERIFY(WriteFile(root + u"/priv/deep/x.txt"_s, "x", kOld));
+    }
+    QVERIFY(WriteFile(d + u"/gone.txt"_s, "g", kOld)); // really gone from the source
+    if (!HandToNobody(tmp))
+        QSKIP("needs root and the user nobody to run as an ordinary user");
+    const QString blockedPath = blocked.isEmpty() ? s : s + u'/' + blocked;
+    QVERIFY(Chmod(blockedPath, mode_t(mode)));
+    const QStringList before = ListTree(d);
+
+    const QStringList log = RunAsNobodyLog(s, d, true);
+    Chmod(blockedPath, 0755);
+    // Said, with the reason: a failed item.
+    if (entryLines) {
+        QVERIFY2(AnyStartsWith(log, LogErrorEntryStatus + u' ' + blockedPath + u"/secret.txt (Permission denied)"_s),
+                 qPrintable(log.join(u'\n')));
+        QVERIFY(AnyStartsWith(log, LogErrorEntryStatus + u' ' + blockedPath + u"/deep ("_s));
+    } else {
+        QVERIFY2(AnyStartsWith(log, LogDirErrorList + u' ' + blockedPath + u" (Permission denied)"_s),
+                 qPrintable(log.join(u'\n')));
+    }
+    // Nothing at or below what could not be seen was deleted; what the source really lost was.
+    QStringList expected = before;
+    if (!blocked.isEmpty())
+        expected.removeOne(u"gone.txt"_s);
+    QCOMPARE(ListTree(d), expected);
+    QVERIFY(log.filter(u"LogFileDelete priv"_s).isEmpty() && log.filter(u"LogDirDelete"_s).isEmpty());
+}
+
+void TestDoBackup::unlistedDestinationIsNeverWritten()
+{
+    // A destination directory that cannot be listed: its files would all look missing, and a copy
+    // would replace a newer backup unseen. Nothing goes there; the directory is an error line.
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    QVERIFY(WriteFile(s + u"/sub/f.txt"_s, "older source", kOld));
+    QVERIFY(WriteFile(s + u"/top.txt"_s, "t", kOld));
+    QVERIFY(WriteFile(d + u"/sub/f.txt"_s, "newer backup", kNew));
+    if (!HandToNobody(tmp))
+        QSKIP("needs root and the user nobody to run as an ordinary user");
+    QVERIFY(Chmod(d + u"/sub"_s, 0300)); // may be written and searched, not listed
+    const QStringList log = RunAsNobodyLog(s, d, false);
+    QVERIFY(Chmod(d + u"/sub"_s, 0755));
+    QVERIFY2(AnyStartsWith(log, LogDirErrorList + u' ' + d + u"/sub (Permission denied)"_s), qPrintable(log.join(u'\n')));
+    QCOMPARE(ReadFile(d + u"/sub/f.txt"_s), QByteArray("newer backup"));
+    QCOMPARE(log.filter(u"sub/f.txt"_s), QStringList());
+    QVERIFY(log.contains(u"LogFileNew top.txt"_s));
+}
+
+void TestDoBackup::longPaths()
+{
+    // Deeper than the system takes a path in one piece (4096 bytes): listed, copied, verified and
+    // found up to date at the next run.
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    QString deep;
+    for (int i = 0; i < 24; ++i)
+        deep += QString(200, QChar(u'a' + i)) + u'/';
+    QVERIFY(WriteFile(tmp.path() + u"/short.txt"_s, "deep content", kOld));
+    QVERIFY(MakeDirs(s + u'/' + deep));
+    QCOMPARE(platform::copyFile(PathViewOf(tmp.path() + u"/short.txt"_s), PathViewOf(s + u'/' + deep + u"f.txt"_s), nullptr),
+             platform::CopyResult::Copied);
+    QVERIFY((s + u'/' + deep).toUtf8().size() > 4096);
+
+    TaskRun run(s, d, true, true);
+    run.RunAll();
+    QVERIFY2(run.Log().filter(u"Error"_s).isEmpty(), qPrintable(run.Log().join(u'\n')));
+    QVERIFY(run.Log().contains(u"LogFileNew "_s + deep + u"f.txt"_s));
+    QVERIFY(run.Log().contains(u"LogFileVerify "_s + d + u'/' + deep + u"f.txt"_s));
+    platform::DirEntry copied;
+    QVERIFY(platform::statPath(PathViewOf(d + u'/' + deep + u"f.txt"_s), false, copied));
+    QCOMPARE(copied.size, 12u);
+    QCOMPARE(copied.modified.seconds, kOld);
+
+    TaskRun again(s, d, true);
+    again.RunAll();
+    QVERIFY2(again.lists.IsEmpty(), qPrintable(again.Log().join(u'\n')));
+    QVERIFY(again.Log().isEmpty());
+    // Deleting a deep tree works as well.
+    QVERIFY(platform::removeDirectoryTree(PathViewOf(s + u"/"_s + deep.left(200))));
+    TaskRun mirror(s, d, true);
+    mirror.RunAll();
+    QVERIFY2(mirror.Log().filter(u"Error"_s).isEmpty(), qPrintable(mirror.Log().join(u'\n')));
+    QCOMPARE(ListTree(d), QStringList());
+}
+
+void TestDoBackup::destinationDirectoryLinkIsNeverWrittenThrough_data()
+{
+    QTest::addColumn<bool>("mirroring");
+    QTest::newRow("mirroring replaces the link") << true;
+    QTest::newRow("copying refuses the directory") << false;
+}
+
+void TestDoBackup::destinationDirectoryLinkIsNeverWrittenThrough()
+{
+    QFETCH(bool, mirroring);
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    const QString outside = tmp.path() + u"/outside"_s;
+    QVERIFY(WriteFile(s + u"/docs/f.txt"_s, "source", kOld));
+    QVERIFY(WriteFile(s + u"/docs/new.txt"_s, "new", kOld));
+    QVERIFY(WriteFile(outside + u"/f.txt"_s, "newer, elsewhere", kNew));
+    QVERIFY(MakeDirs(d));
+    QVERIFY(Symlink(outside, d + u"/docs"_s));
+    const QStringList outsideBefore = Snapshot(outside);
+
+    TaskRun run(s, d, mirroring);
+    run.RunAll();
+    QCOMPARE(Snapshot(outside), outsideBefore);
+    platform::DirEntry entry;
+    QVERIFY(platform::statPath(PathViewOf(d + u"/docs"_s), false, entry));
+    if (mirroring) {
+        QCOMPARE(entry.kind, platform::EntryKind::Directory);
+        QCOMPARE(Snapshot(d), Snapshot(s));
+        QCOMPARE(run.Log(), (QStringList{u"LogDirDelete docs"_s, u"LogDirNew docs"_s, u"LogFileNew docs/f.txt"_s,
+                                         u"LogFileNew docs/new.txt"_s}));
+    } else {
+        QCOMPARE(entry.kind, platform::EntryKind::DirectoryLink);
+        QCOMPARE(run.Log(), QStringList{FormatLangText(LogDirErrorLink, u"docs"_s)});
+    }
+}
+
+void TestDoBackup::readOnlySourceDirectoriesStayWritableForLaterRuns()
+{
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    QVERIFY(WriteFile(s + u"/ro/f.txt"_s, "first", kOld));
+    QVERIFY(WriteFile(s + u"/ro/old.txt"_s, "old", kOld));
+    QVERIFY(WriteFile(s + u"/ro/inner/i.txt"_s, "i", kOld));
+    QVERIFY(MakeDirs(d));
+    if (!HandToNobody(tmp))
+        QSKIP("needs root and the user nobody to run as an ordinary user");
+    QVERIFY(Chmod(s + u"/ro/inner"_s, 0555) && Chmod(s + u"/ro"_s, 0555));
+    QStringList log = RunAsNobodyLog(s, d, true);
+    QVERIFY2(log.filter(u"Error"_s).isEmpty(), qPrintable(log.join(u'\n')));
+    QCOMPARE(Mode(d + u"/ro"_s), mode_t(0555));
+    QCOMPARE(Mode(d + u"/ro/inner"_s), mode_t(0555));
+
+    // Later runs create, overwrite and delete inside the read-only backup directories.
+    QVERIFY(Chmod(s + u"/ro"_s, 0755) && Chmod(s + u"/ro/inner"_s, 0755));
+    QVERIFY(WriteFile(s + u"/ro/f.txt"_s, "second", kNew));
+    QVERIFY(WriteFile(s + u"/ro/inner/n.txt"_s, "n", kNew));
+    QVERIFY(::unlink(Native(s + u"/ro/old.txt"_s).c_str()) == 0);
+    uid_t uid;
+    gid_t gid;
+    QVERIFY(NobodyIds(uid, gid) && ChownTree(s, uid, gid));
+    QVERIFY(Chmod(s + u"/ro/inner"_s, 0555) && Chmod(s + u"/ro"_s, 0555));
+    for (int round = 0; round < 2; ++round) {
+        log = RunAsNobodyLog(s, d, true);
+        QVERIFY2(log.filter(u"Error"_s).isEmpty(), qPrintable(log.join(u'\n')));
+        QCOMPARE(Mode(d + u"/ro"_s), mode_t(0555));
+        QCOMPARE(Mode(d + u"/ro/inner"_s), mode_t(0555));
+    }
+    Chmod(s + u"/ro"_s, 0755);
+    Chmod(s + u"/ro/inner"_s, 0755);
+    QCOMPARE(ReadFile(d + u"/ro/f.txt"_s), QByteArray("second"));
+    QCOMPARE(ReadFile(d + u"/ro/inner/n.txt"_s), QByteArray("n"));
+    QVERIFY(!Exists(d + u"/ro/old.txt"_s));
+}
+
+void TestDoBackup::temporaryFilesOfKilledRunsAreRemoved()
+{
+    QTemporaryDir tmp;
+    const QString s = tmp.path() + u"/s"_s;
+    const QString d = tmp.path() + u"/d"_s;
+    QVERIFY(WriteFile(s + u"/a.txt"_s, "a", kOld));
+    QVERIFY(WriteFile(s + u"/sub/.tsumiki-Q7x2Lp"_s, "a leftover in a tree that is another task's backup", kOld));
+    QVERIFY(WriteFile(s + u"/.tsumiki-long-name"_s, "a user's file", kOld));
+    QVERIFY(WriteFile(d + u"/a.txt"_s, "a", kOld));
+    QVERIFY(WriteFile(d + u"/.tsumiki-AbC123"_s, "half a copy", kNew));
+    QVERIFY(WriteFile(d + u"/sub/.tsumiki-000000"_s, "half a copy", kNew));
+    QVERIFY(WriteFile(d + u"/.tsumiki-abc12"_s, "a user's file: five letters", kOld));
+
+    // A test removes nothing and names none of them.
+    TaskRun test(s, d, true);
+    test.RunAll(true);
+    QVERIFY(Exists(d + u"/.tsumiki-AbC123"_s));
+    QCOMPARE(test.Log(), (QStringList{u"LogFileNew .tsumiki-long-name"_s, u"LogFileDelete .tsumiki-abc12"_s}));
+
+    TaskRun run(s, d, true);
+    run.RunAll();
+    QCOMPARE(run.Log(), (QStringList{u"LogFileNew .tsumiki-long-name"_s, u"LogFileDelete .tsumiki-abc12"_s}));
+    QCOMPARE(ListTree(d), (QStringList{u".tsumiki-long-name"_s, u"a.txt"_s, u"sub/"_s}));
+    QVERIFY(Exists(s + u"/sub/.tsumiki-Q7x2Lp"_s)); // a source is never changed
 }
 
 QTEST_GUILESS_MAIN(TestDoBackup)

@@ -1,6 +1,7 @@
 // Language texts: the default language file, the fallback to built-in texts, the language directory
 // and the filling of format texts.
 
+#include "app/Ini.h"
 #include "app/Lang.h"
 #include "app/LangExtra.h"
 #include "app/MsgDialog.h"
@@ -372,6 +373,40 @@ private slots:
         QVERIFY(testsupport::writeBytes(path, testsupport::utf16leWithBom(u"[Lang: Msg]\r\n"_s)));
         LoadMainFormTexts();
         QCOMPARE(*extra.text, builtIn);
+    }
+
+    // The English file shipped with the program: every text of the built-in set (and of the texts
+    // beyond it) in its own section, with the same places for arguments and accelerators, and no
+    // kana left over.
+    void shippedEnglishFileIsComplete()
+    {
+        const QString path = QStringLiteral(TSUMIKI_DIST_DIR) + u"/Lang/English.lang"_s;
+        const QByteArray bytes = testsupport::readBytes(path);
+        QVERIFY2(bytes.startsWith("\xFF\xFE"), qPrintable(path));
+        const QString text = QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2),
+                                                (bytes.size() - 2) / 2);
+        QVERIFY(text.endsWith(u"\r\n"_s));
+        QCOMPARE(text.count(u'\n'), text.count(u"\r\n"_s));
+        const TIniFile ini(path);
+        auto check = [&](const QString& section, const QString& key, const QString& builtIn) {
+            const QString where = section + u'/' + key;
+            QVERIFY2(ini.ValueExists(section, key), qPrintable(where));
+            const QString text = ini.ReadString(section, key, QString());
+            QVERIFY2(!text.isEmpty(), qPrintable(where));
+            QVERIFY2(text.count(u"%s"_s) == builtIn.count(u"%s"_s), qPrintable(where));
+            QVERIFY2(text.contains(u"(&"_s) == builtIn.contains(u"(&"_s), qPrintable(where));
+            for (const QChar c : text)
+                QVERIFY2(c.unicode() < 0x3040 || c.unicode() > 0x30FF, qPrintable(where));
+        };
+        for (const TLangSection& s : DefaultLangSections()) {
+            for (const TLangEntry& e : s.entries)
+                check(s.name, e.key, e.text);
+        }
+        for (const TLangExtraText& extra : ExtraLangTexts())
+            check(extra.section, extra.key, extra.builtIn);
+        // Each section once: a second one of the same name would never be read.
+        const QStringList sections = ini.ReadSections();
+        QCOMPARE(QSet<QString>(sections.begin(), sections.end()).size(), sections.size());
     }
 
     void dialogTexts()

@@ -161,6 +161,8 @@ private Q_SLOTS:
     void removeTreeNeverFollowsLinks();
     void removeDeepTree();
     void lastErrorText();
+    void copyTemporaryNames_data();
+    void copyTemporaryNames();
     void localDateTime();
     void localTimeConverterAgreesWithLocaltime_data();
     void localTimeConverterAgreesWithLocaltime();
@@ -699,6 +701,26 @@ void TestPlatform::lastErrorText()
         QVERIFY(!text.empty());
         QVERIFY(text.back() != u'.' && text.back() > u' ');
     }
+}
+
+void TestPlatform::copyTemporaryNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("temporary");
+    QTest::newRow("six letters and digits") << QStringLiteral(".tsumiki-aZ09xY") << true;
+    QTest::newRow("five") << QStringLiteral(".tsumiki-aZ09x") << false;
+    QTest::newRow("seven") << QStringLiteral(".tsumiki-aZ09xYz") << false;
+    QTest::newRow("another character") << QStringLiteral(".tsumiki-aZ_9xY") << false;
+    QTest::newRow("no dot") << QStringLiteral("tsumiki-aZ09xY") << false;
+    QTest::newRow("other case") << QStringLiteral(".Tsumiki-aZ09xY") << false;
+    QTest::newRow("non-ASCII letter") << QStringLiteral(".tsumiki-aZ09xé") << false;
+}
+
+void TestPlatform::copyTemporaryNames()
+{
+    QFETCH(QString, name);
+    QTEST(isCopyTemporaryName(PathView(reinterpret_cast<const char16_t*>(name.utf16()), size_t(name.size()))),
+          "temporary");
 }
 
 void TestPlatform::localDateTime()

@@ -99,12 +99,11 @@ private slots:
         m_dir = new QTemporaryDir;
         QVERIFY(copyTree(distDir(), m_dir->path()));
         // Leftovers of a manual run of the program in the build tree are not part of the installation.
-        for (const QString& leftover : {u"Lang"_s, u"tsumiki.ini"_s, u"tsumikiKey.ini"_s}) {
-            QDir(programDir() + leftover).removeRecursively();
+        for (const QString& leftover : {u"Lang/Tmk日本語_かな.lang"_s, u"tsumiki.ini"_s, u"tsumikiKey.ini"_s})
             QFile::remove(programDir() + leftover);
-        }
         m_installed = listing(m_dir->path());
         QVERIFY(m_installed.contains(u"tsumiki"_s));
+        QVERIFY(m_installed.contains(u"Lang/English.lang"_s));
     }
 
     void cleanup()
@@ -127,6 +126,10 @@ private slots:
         QTest::newRow("empty name") << QStringList{u"/t="_s} << empty;
         QTest::newRow("empty name, unattended") << QStringList{u"/s"_s, u"/T="_s} << empty;
         QTest::newRow("three") << QStringList{u"/t=a"_s, u"/s"_s, u"/s"_s} << tooMany;
+        // The toolkit's own options are no options of this program, not something to drop unseen.
+        QTest::newRow("toolkit style") << QStringList{u"-style"_s, u"fusion"_s} << invalid;
+        QTest::newRow("toolkit reverse") << QStringList{u"-reverse"_s} << invalid;
+        QTest::newRow("toolkit platform") << QStringList{u"/t=a"_s, u"-platform"_s, u"offscreen"_s} << tooMany;
     }
 
     void commandLineErrors()

@@ -1,6 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -18,6 +19,8 @@ private slots:
     void initTestCase();
     void run_data();
     void run();
+    void refusedTasks_data();
+    void refusedTasks();
 
 private:
     QString m_program;
@@ -115,6 +118,63 @@ void TestUnattended::run()
     QCOMPARE(testsupport::readBytes(dst + u"/a.txt"_s), destination ? QByteArray("alpha") : QByteArray());
     // The program's state stays in its own folder.
     QVERIFY(QFile::exists(prog + u"/tsumiki.ini"_s));
+}
+
+void TestUnattended::refusedTasks_data()
+{
+    // Tasks whose run would destroy what they should keep: each is refused with an error line and
+    // the run exits with status 1.
+    QTest::addColumn<QString>("srcPath"); // relative to the temporary directory
+    QTest::addColumn<QString>("dstPath");
+    QTest::addColumn<QString>("logLine"); // the line's beginning
+    QTest::newRow("mirror of an empty source") << u"empty"_s << u"x"_s
+                                               << u"エラー: オリジナルが からっぽ なので"_s;
+    QTest::newRow("mirror whose source lies in its destination") << u"x/data"_s << u"x"_s
+                                                                 << u"エラー: ミラーリング する オリジナル"_s;
+    QTest::newRow("destination in its source") << u"x"_s << u"x/data/backup"_s << u"エラー: オリジナル"_s;
+}
+
+void TestUnattended::refusedTasks()
+{
+    QFETCH(QString, srcPath);
+    QFETCH(QString, dstPath);
+    QFETCH(QString, logLine);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString prog = dir.filePath(u"prog"_s);
+    QVERIFY(QDir().mkpath(prog) && QDir().mkpath(dir.filePath(u"empty"_s)) && QDir().mkpath(dir.filePath(u"x/data/backup"_s)));
+    QVERIFY(QFile::copy(m_program, prog + u"/tsumiki"_s));
+    QVERIFY(testsupport::writeBytes(dir.filePath(u"x/data/a.txt"_s), "alpha"));
+    QVERIFY(testsupport::writeBytes(dir.filePath(u"x/other.txt"_s), "other"));
+    const auto before = [&] {
+        QStringList all;
+        QDirIterator it(dir.filePath(u"x"_s), QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext())
+            all.append(it.next());
+        all.sort();
+        return all;
+    };
+    const QStringList treeBefore = before();
+    QVERIFY(writeUtf16(prog + u"/Nightly.ini"_s,
+                       u"[General]\r\nTaskListName=Nightly\r\nSaveLog=1\r\nAddDateStr=0\r\nTaskCount=1\r\n\r\n"
+                       "[Task0]\r\nSrcPath=%1\r\nDstPath=%2\r\nIncludingSubDirs=1\r\nMirroring=1\r\nVerifying=0\r\n"
+                       "Enabled=1\r\nExcludedItemCount=0\r\n\r\n"_s.arg(dir.filePath(srcPath), dir.filePath(dstPath))));
+    QVERIFY(writeUtf16(prog + u"/tsumiki.ini"_s,
+                       u"[TaskListManager]\r\nTaskListCount=1\r\nTaskList0=%1/Nightly.ini\r\n\r\n"_s.arg(prog)));
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QString::fromLatin1(name));
+    process.setProcessEnvironment(env);
+    process.start(prog + u"/tsumiki"_s, {u"/t=Nightly"_s, u"/s"_s});
+    QVERIFY(process.waitForStarted());
+    QVERIFY2(process.waitForFinished(60000), "the unattended run did not end");
+    QCOMPARE(process.exitCode(), 1);
+    const QStringList lines = logText(prog + u"/Nightly.log"_s).split(u"\r\n"_s);
+    QVERIFY2(std::any_of(lines.cbegin(), lines.cend(), [&](const QString& l) { return l.startsWith(logLine); }),
+             qPrintable(lines.join(u'\n')));
+    QCOMPARE(before(), treeBefore); // nothing deleted, nothing copied
 }
 
 QTEST_GUILESS_MAIN(TestUnattended)

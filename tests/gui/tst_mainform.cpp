@@ -92,6 +92,46 @@ private slots:
         QVERIFY(m_presenter.texts.isEmpty());
     }
 
+    // What the window's state at exit leaves in the settings: a minimised window, from whichever state
+    // it was minimised, opens normal again; a maximised one keeps its maximised bounds.
+    void placementAtExit_data()
+    {
+        QTest::addColumn<int>("state");
+        QTest::addColumn<int>("stored");
+        QTest::addColumn<bool>("maximisedBounds");
+        QTest::newRow("normal") << int(Qt::WindowNoState) << 0 << false;
+        QTest::newRow("maximised") << int(Qt::WindowMaximized) << 2 << true;
+        QTest::newRow("minimised") << int(Qt::WindowMinimized) << 0 << false;
+        QTest::newRow("minimised from maximised") << int(Qt::WindowMinimized | Qt::WindowMaximized) << 0 << false;
+    }
+
+    void placementAtExit()
+    {
+        QFETCH(int, state);
+        QFETCH(int, stored);
+        QFETCH(bool, maximisedBounds);
+        QSize maximisedSize;
+        {
+            TMainForm form;
+            form.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            form.move(100, 80);
+            form.resize(700, 420);
+            QTRY_COMPARE(form.size(), QSize(700, 420));
+            if (state & Qt::WindowMaximized) {
+                form.setWindowState(Qt::WindowMaximized);
+                QTRY_VERIFY(form.width() > 700);
+                maximisedSize = form.size();
+            }
+            if (state & Qt::WindowMinimized)
+                form.setWindowState(form.windowState() | Qt::WindowMinimized);
+        }
+        const TIniFile ini(dir() + u"tsumiki.ini"_s);
+        QCOMPARE(ini.ReadInteger(u"MainForm"_s, u"WindowState"_s, -1), stored);
+        const QSize size(ini.ReadInteger(u"MainForm"_s, u"Width"_s, -1), ini.ReadInteger(u"MainForm"_s, u"Height"_s, -1));
+        QCOMPARE(size, maximisedBounds ? maximisedSize : QSize(700, 420));
+    }
+
     void listsLoadedAndRowKept()
     {
         installTwoLists();

@@ -1,4 +1,5 @@
 #include "app/Lang.h"
+#include "app/LangExtra.h"
 #include "app/ProgramDir.h"
 #include "app/TmkLib.h"
 #include "engine/CollectBackupInfoThread.h"
@@ -32,6 +33,7 @@ struct TaskSpec
     QString src;
     QString dst;
     bool enabled = true;
+    bool mirroring = false;
 };
 
 const QStringList SixteenActions{
@@ -99,6 +101,10 @@ private slots:
     void commandLineRunExitStatus_data();
     void commandLineRunExitStatus();
     void closeDuringRunQuits();
+    void emptySourceDoesNotEmptyTheBackup_data();
+    void emptySourceDoesNotEmptyTheBackup();
+    void clashingDirectoriesAreNotRun_data();
+    void clashingDirectoriesAreNotRun();
 
 private:
     QString prog(const QString& name = QString()) const { return m_prog->path() + u'/' + name; }
@@ -154,10 +160,11 @@ void TestRunController::writeTaskList(const QString& name, const QList<TaskSpec>
                        .arg(saveLog ? 1 : 0)
                        .arg(tasks.size());
     for (int i = 0; i < tasks.size(); ++i) {
-        text += u"[Task%1]\r\nSrcPath=%2\r\nDstPath=%3\r\nIncludingSubDirs=1\r\nMirroring=0\r\nVerifying=0\r\n"
+        text += u"[Task%1]\r\nSrcPath=%2\r\nDstPath=%3\r\nIncludingSubDirs=1\r\nMirroring=%5\r\nVerifying=0\r\n"
                 "Enabled=%4\r\nExcludedItemCount=0\r\n\r\n"_s.arg(i)
                     .arg(tasks[i].src, tasks[i].dst)
-                    .arg(tasks[i].enabled ? 1 : 0);
+                    .arg(tasks[i].enabled ? 1 : 0)
+                    .arg(tasks[i].mirroring ? 1 : 0);
     }
     QVERIFY(writeFile(prog(name + u".ini"_s), testsupport::utf16leWithBom(text)));
 }
@@ -675,6 +682,106 @@ void TestRunController::closeDuringRunQuits()
     QVERIFY(!QFile::exists(tree(u"d1/b.txt"_s)));
     // Destroying the window frees the scan workers without hanging.
     m_form.reset();
+}
+
+void TestRunController::emptySourceDoesNotEmptyTheBackup_data()
+{
+    QTest::addColumn<bool>("silent");
+    QTest::addColumn<bool>("sourceEmpty");
+    QTest::addColumn<int>("answer"); // to the question, when one is asked
+    QTest::addColumn<bool>("deleted");
+    QTest::newRow("asked, confirmed") << false << true << int(TMsgDlgResult::OK) << true;
+    QTest::newRow("asked, cancelled") << false << true << int(TMsgDlgResult::Cancel) << false;
+    QTest::newRow("unattended") << true << true << 0 << false;
+    QTest::newRow("source with an entry: no question") << false << false << 0 << true;
+}
+
+void TestRunController::emptySourceDoesNotEmptyTheBackup()
+{
+    QFETCH(bool, silent);
+    QFETCH(bool, sourceEmpty);
+    QFETCH(int, answer);
+    QFETCH(bool, deleted);
+    // An unmounted drive looks like an empty directory.
+    QVERIFY(QDir().mkpath(tree(u"s"_s)));
+    if (!sourceEmpty)
+        QVERIFY(QDir().mkpath(tree(u"s/kept"_s)));
+    QVERIFY(writeFile(tree(u"d/photo.jpg"_s), "p") && writeFile(tree(u"d/album/x.jpg"_s), "x"));
+    writeTaskList(u"nightly"_s, {{tree(u"s"_s), tree(u"d"_s), true, true}});
+    writeSettings({u"nightly"_s});
+    const QString line = LogErrorEmptySource + u' ' + tree(u"s"_s);
+    TRsTaskList* list = nullptr;
+    if (silent) {
+        SetCommandLineRunRequest({true, true, u"nightly"_s});
+        m_form = std::make_unique<TMainForm>(true);
+        QVERIFY(m_form->EndAtStart());
+        QCOMPARE(m_form->ExitStatus(), 1);
+        QCOMPARE(m_boxes->count(), 0);
+        list = m_form->AManager.Items(0);
+    } else {
+        TMainForm* form = makeForm();
+        QVERIFY(form);
+        list = form->AManager.Items(0);
+        m_boxes->enqueueAnswer(TMsgDlgResult::OK); // the run itself
+        m_boxes->enqueueAnswer(TMsgDlgResult(answer));
+        form->Action(u"ActTaskListRunTaskList"_s)->trigger();
+        QCOMPARE(m_boxes->count(), sourceEmpty ? 2 : 1);
+        if (sourceEmpty) {
+            QVERIFY(m_boxes->last().text.startsWith(FormatLangText(MsgConfirmEmptySource, tree(u"s"_s))));
+            QCOMPARE(m_boxes->last().type, TMsgDlgType::Confirmation);
+            QCOMPARE(m_boxes->last().buttons, TMsgDlgButtons::OKCancel);
+        }
+    }
+    QCOMPARE(QFile::exists(tree(u"d/photo.jpg"_s)), !deleted);
+    QCOMPARE(QFile::exists(tree(u"d/album/x.jpg"_s)), !deleted);
+    QCOMPARE(stored(list).contains(line), !deleted);
+    QCOMPARE(stored(list).contains(LogFileDelete + u" photo.jpg"_s), deleted);
+}
+
+void TestRunController::clashingDirectoriesAreNotRun_data()
+{
+    QTest::addColumn<QString>("src");
+    QTest::addColumn<QString>("dst");
+    QTest::addColumn<bool>("mirroring");
+    QTest::addColumn<QString>("key"); // empty: the task runs
+    QTest::newRow("the same directory") << u"x/data"_s << u"x/./data/"_s << false << u"LogErrorSamePaths"_s;
+    QTest::newRow("destination inside the source") << u"x"_s << u"x/data/backup"_s << false
+                                                   << u"LogErrorDstInsideSrc"_s;
+    QTest::newRow("mirrored source inside the destination") << u"x/data"_s << u"x"_s << true
+                                                            << u"LogErrorSrcInsideDst"_s;
+    QTest::newRow("copied source inside the destination") << u"x/data"_s << u"x"_s << false << QString();
+}
+
+void TestRunController::clashingDirectoriesAreNotRun()
+{
+    QFETCH(QString, src);
+    QFETCH(QString, dst);
+    QFETCH(bool, mirroring);
+    QFETCH(QString, key);
+    QVERIFY(writeFile(tree(u"x/data/a.txt"_s), "a") && QDir().mkpath(tree(u"x/data/backup"_s)));
+    QVERIFY(writeFile(tree(u"x/other.txt"_s), "kept"));
+    writeTaskList(u"nightly"_s, {{tree(src), tree(dst), true, mirroring}});
+    writeSettings({u"nightly"_s});
+    SetCommandLineRunRequest({true, true, u"nightly"_s});
+    m_form = std::make_unique<TMainForm>(true);
+    QVERIFY(m_form->EndAtStart());
+    TRsTaskList* list = m_form->AManager.Items(0);
+    const QStringList log = stored(list);
+    if (key.isEmpty()) {
+        QCOMPARE(m_form->ExitStatus(), 0);
+        QVERIFY(QFile::exists(tree(u"x/a.txt"_s)));
+        return;
+    }
+    QCOMPARE(m_form->ExitStatus(), 1);
+    const QString* text = key == u"LogErrorSamePaths"_s      ? &LogErrorSamePaths
+                          : key == u"LogErrorDstInsideSrc"_s ? &LogErrorDstInsideSrc
+                                                             : &LogErrorSrcInsideDst;
+    // Both paths as the task has them; the task is not run.
+    QVERIFY2(log.contains(FormatLangText(*text, tree(src), tree(dst))), qPrintable(log.join(u'\n')));
+    QVERIFY(log.contains(taskLine(MsgInfoStoppedItem, 0)));
+    QVERIFY(log.filter(LogFileNew).isEmpty() && log.filter(LogFileDelete).isEmpty());
+    QVERIFY(QFile::exists(tree(u"x/other.txt"_s)) && QFile::exists(tree(u"x/data/a.txt"_s)));
+    QVERIFY(!QFile::exists(tree(u"x/data/backup/a.txt"_s)) && !QFile::exists(tree(u"x/a.txt"_s)));
 }
 
 QTEST_MAIN(TestRunController)
