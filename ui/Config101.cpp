@@ -182,3 +182,12 @@ bool TConfigForm101::FormClose()
     FList = nullptr;
     return true;
 }
+
+void TConfigForm101::FormAbandon()
+{
+    // A new list that never got a name would be written as a file named ".ini" at exit.
+    if (FList && FOldName.isEmpty() && FList->TaskListName().isEmpty()) {
+        MainForm().AManager.Remove(FList);
+        FList = nullptr;
+    }
+}

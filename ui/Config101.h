@@ -26,6 +26,7 @@ public:
 protected:
     void FormShow() override;
     bool FormClose() override;
+    void FormAbandon() override;
 
 private:
     void Edit101Exit();

@@ -388,3 +388,14 @@ bool TConfigForm201::FormClose()
     FItemIndex = -1;
     return true;
 }
+
+void TConfigForm201::FormAbandon()
+{
+    // A new task without paths would be written into the list's file at exit.
+    if (FList && FItemIndex >= 0 && FItemIndex < FList->Count() && FOldPath1.isEmpty() && FOldPath2.isEmpty()) {
+        const TRsTaskItem* task = FList->Items(FItemIndex);
+        if (task->SrcPath.isEmpty() && task->DstPath.isEmpty())
+            FList->Delete(FItemIndex);
+    }
+    FItemIndex = -1;
+}

@@ -39,6 +39,7 @@ public:
 protected:
     void FormShow() override;
     bool FormClose() override;
+    void FormAbandon() override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:

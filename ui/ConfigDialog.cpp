@@ -138,6 +138,14 @@ void TConfigDialog::LoadPosition()
     move(pos);
 }
 
+void TConfigDialog::Finish()
+{
+    if (m_closing)
+        return;
+    m_closing = true;
+    FormAbandon();
+}
+
 void TConfigDialog::showEvent(QShowEvent* event)
 {
     if (!m_shown) {

@@ -27,6 +27,10 @@ public:
 
     // A design size at 96 dpi on this dialog's screen.
     int Scaled(int size) const;
+    // Called once the modal run is over. A dialog whose run ended without its close (the program
+    // was asked to quit while it was open) drops what it had only begun: a new list or task that
+    // is still empty.
+    void Finish();
 
 protected:
     // Places a control at a design rectangle (height 0: the control's own height is kept).
@@ -52,6 +56,8 @@ protected:
     virtual void FormShow() = 0;
     // The dialog's commit: false keeps the dialog open (after the dialog has told the user why).
     virtual bool FormClose() = 0;
+    // The run ended without the commit.
+    virtual void FormAbandon() = 0;
 
     TMainForm& MainForm() const { return m_mainForm; }
     // The dialog has committed: the focus leaving a field as it hides changes nothing any more.

@@ -63,6 +63,7 @@ void TMainForm::ActTaskListAddTaskListExecute()
     {
         TConfigForm101 dialog(*this);
         dialog.exec();
+        dialog.Finish();
     }
     SetTaskListRows();
     if (AManager.Count() > before)
@@ -79,6 +80,7 @@ void TMainForm::ActTaskListConfigTaskListExecute()
     {
         TConfigForm101 dialog(*this);
         dialog.exec();
+        dialog.Finish();
     }
     SetTaskListRows();
     SelectTaskList(SelectedTaskList());
@@ -144,6 +146,7 @@ void TMainForm::ActTaskAddTaskExecute()
     {
         TConfigForm201 dialog(*this);
         dialog.exec();
+        dialog.Finish();
     }
     SetTaskRows(list);
     if (list->Count() > before)
@@ -160,6 +163,7 @@ void TMainForm::ActTaskConfigTaskExecute()
     {
         TConfigForm201 dialog(*this);
         dialog.exec();
+        dialog.Finish();
     }
     SetTaskRows(list);
 }

@@ -77,6 +77,7 @@ private slots:
     void controlsTextsAndPlaces();
     void positionKept();
     void closingWithoutChangeRewrites();
+    void runEndedWithoutCloseDropsEmptyNewList();
 };
 
 void TestConfig101::addListWritesItsFile()
@@ -356,6 +357,17 @@ void TestConfig101::closingWithoutChangeRewrites()
     QFile::remove(f.path(u"Daily.ini"_s));
     runCommand(f, "ActTaskListConfigTaskList", [&](QDialog* d) { d->close(); });
     QVERIFY(exists(f, u"Daily.ini"_s));
+}
+
+void TestConfig101::runEndedWithoutCloseDropsEmptyNewList()
+{
+    MainFormFixture f({{u"Daily"_s, {}}});
+    QVERIFY(f.open());
+    // What a quit request does to an open dialog: its run ends, it never closes.
+    runCommand(f, "ActTaskListAddTaskList", [&](QDialog* d) { d->hide(); });
+    QCOMPARE(f.form->AManager.Count(), 1);
+    f.form.reset();
+    QVERIFY(!exists(f, u".ini"_s));
 }
 
 QTEST_MAIN(TestConfig101)

@@ -106,6 +106,7 @@ private slots:
     void nestedPathsRefused();
     void listEntriesDrawnAndScrollable();
     void controlsAndTabOrder();
+    void runEndedWithoutCloseDropsEmptyNewTask();
 };
 
 void TestConfig201::addTaskStoresDelimitedPaths()
@@ -410,6 +411,15 @@ void TestConfig201::controlsAndTabOrder()
                                  u"CheckBox202"_s, u"CheckBox203"_s, u"Edit203"_s, u"Button203"_s, u"ListBox201"_s,
                                  u"Button204"_s, u"Edit204"_s, u"Button205"_s, u"ListBox202"_s, u"Button206"_s,
                                  u"Edit205"_s, u"Button207"_s}));
+}
+
+void TestConfig201::runEndedWithoutCloseDropsEmptyNewTask()
+{
+    runCommand(*f, "ActTaskAddTask", [&](QDialog* d) { d->hide(); });
+    QCOMPARE(list()->Count(), 2);
+    // An existing task stays as it was edited.
+    runCommand(*f, "ActTaskConfigTask", [&](QDialog* d) { d->hide(); });
+    QCOMPARE(list()->Count(), 2);
 }
 
 QTEST_MAIN(TestConfig201)
