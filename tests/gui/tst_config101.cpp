@@ -68,10 +68,8 @@ private slots:
     void rename();
     void clearedNameConfirmed();
     void clearedNameCancelled();
-    void invalidNameRefused_data();
-    void invalidNameRefused();
-    void nameSharingAFileRefused_data();
-    void nameSharingAFileRefused();
+    void nameRefused_data();
+    void nameRefused();
     void failedWriteDeletesNothing();
     void saveLogDependencyAndDatedName();
     void controlsTextsAndPlaces();
@@ -180,50 +178,32 @@ void TestConfig101::clearedNameCancelled()
     QVERIFY(exists(f, u"Daily.ini"_s));
 }
 
-void TestConfig101::invalidNameRefused_data()
+void TestConfig101::nameRefused_data()
 {
+    // expected: the whole warning, or (for a shared file) the clashing file it must name.
     QTest::addColumn<QString>("name");
-    QTest::newRow("slash") << u"a/b"_s;
-    QTest::newRow("tab") << u"a\tb"_s;
-    QTest::newRow("colon") << u"x:y"_s;
-    QTest::newRow("control") << QString(u"a"_s + QChar(0x01));
-    QTest::newRow("lone surrogate") << QString(u"a"_s + QChar(0xD800));
-}
-
-void TestConfig101::invalidNameRefused()
-{
-    QFETCH(QString, name);
-    MainFormFixture f({{u"Daily"_s, {}}});
-    QVERIFY(f.open());
-    f.boxes.clear(); // the missing button strip's message
-    bool stayed = false;
-    runCommand(f, "ActTaskListConfigTaskList", [&](QDialog* d) {
-        nameAndClose(d, name);
-        stayed = d->isVisible();
-        nameAndClose(d, u"Daily"_s);
-    });
-    QVERIFY(stayed);
-    QCOMPARE(f.boxes.count(), 1);
-    QCOMPARE(f.boxes.boxes().first().type, TMsgDlgType::Warning);
-    QCOMPARE(f.boxes.boxes().first().text, u"["_s + name + u"] には ファイル めーとして つかえない もじが あります\n\n"_s
-                                       + GetInvalidFileNameCharsText());
-    QVERIFY(exists(f, u"Daily.ini"_s));
-    QCOMPARE(f.form->AManager[0]->TaskListName(), u"Daily"_s);
-}
-
-void TestConfig101::nameSharingAFileRefused_data()
-{
-    QTest::addColumn<QString>("name");
-    QTest::addColumn<QString>("clash");
+    QTest::addColumn<QString>("expected");
+    const auto invalid = [](const QString& name) {
+        return u"["_s + name + u"] には ファイル めーとして つかえない もじが あります\n\n"_s + GetInvalidFileNameCharsText();
+    };
+    const QList<std::pair<const char*, QString>> invalidNames = {
+        {"slash", u"a/b"_s},
+        {"tab", u"a\tb"_s},
+        {"colon", u"x:y"_s},
+        {"control", QString(u"a"_s + QChar(0x01))},
+        {"lone surrogate", QString(u"a"_s + QChar(0xD800))},
+    };
+    for (const auto& [row, name] : invalidNames)
+        QTest::newRow(row) << name << invalid(name);
     QTest::newRow("another list in other case") << u"WEEKLY"_s << u"Weekly.ini"_s;
     QTest::newRow("the settings file") << u"Tsumiki"_s << u"tsumiki.ini"_s;
     QTest::newRow("the shortcut key file") << u"TSUMIKIKEY"_s << u"tsumikiKey.ini"_s;
 }
 
-void TestConfig101::nameSharingAFileRefused()
+void TestConfig101::nameRefused()
 {
     QFETCH(QString, name);
-    QFETCH(QString, clash);
+    QFETCH(QString, expected);
     MainFormFixture f({{u"Daily"_s, {{u"/s/"_s, u"/d/"_s}}}, {u"Weekly"_s, {{u"/w/"_s, u"/x/"_s}}}});
     QVERIFY(f.open());
     f.boxes.clear(); // the missing button strip's message
@@ -236,12 +216,16 @@ void TestConfig101::nameSharingAFileRefused()
     });
     QVERIFY(stayed);
     QCOMPARE(f.boxes.count(), 1);
-    QCOMPARE(f.boxes.boxes().first().type, TMsgDlgType::Warning);
-    QVERIFY2(f.boxes.boxes().first().text.contains(name) && f.boxes.boxes().first().text.contains(clash),
-             qPrintable(f.boxes.boxes().first().text));
+    const MsgDialogRecorder::Box& box = f.boxes.boxes().first();
+    QCOMPARE(box.type, TMsgDlgType::Warning);
+    if (expected.endsWith(u".ini"_s))
+        QVERIFY2(box.text.contains(name) && box.text.contains(expected), qPrintable(box.text));
+    else
+        QCOMPARE(box.text, expected);
+    // Nothing saved or deleted.
     QVERIFY(exists(f, u"Daily.ini"_s));
     QCOMPARE(testsupport::readBytes(f.path(u"Weekly.ini"_s)), weekly);
-    QVERIFY(!exists(f, name + u".ini"_s) || name == u"Tsumiki"_s);
+    QCOMPARE(f.form->AManager[0]->TaskListName(), u"Daily"_s);
 }
 
 void TestConfig101::failedWriteDeletesNothing()
