@@ -1,9 +1,10 @@
 #include "app/Ini.h"
 
+#include "app/AtomicFileWriter.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QtEndian>
 
 #include <limits>
@@ -56,13 +57,6 @@ QString storable(const QString& s)
 QString foldKey(QStringView s)
 {
     return s.toString().toCaseFolded();
-}
-
-void appendUtf16le(QByteArray& out, QStringView text)
-{
-    const qsizetype at = out.size();
-    out.resize(at + text.size() * 2);
-    qToLittleEndian<char16_t>(text.utf16(), text.size(), out.data() + at);
 }
 
 int hexDigit(QChar c)
@@ -362,19 +356,17 @@ void TIniFile::Clear()
 
 QByteArray TIniFile::toBytes() const
 {
-    static const QString crlf = u"\r\n"_s;
-    QByteArray out("\xFF\xFE", 2);
+    QByteArray out(Utf16LeByteOrderMark, 2);
     for (const Section& s : m_sections) {
-        appendUtf16le(out, u"["_s + s.name + u"]"_s + crlf);
+        AppendUtf16LeLine(out, u"["_s + s.name + u"]"_s);
         for (const Line& l : s.lines) {
             if (l.isEntry) {
-                appendUtf16le(out, l.key);
-                appendUtf16le(out, u"=");
+                AppendUtf16Le(out, l.key);
+                AppendUtf16Le(out, u"=");
             }
-            appendUtf16le(out, l.value);
-            appendUtf16le(out, crlf);
+            AppendUtf16LeLine(out, l.value);
         }
-        appendUtf16le(out, crlf);
+        AppendUtf16LeLine(out, {});
     }
     return out;
 }
@@ -386,22 +378,9 @@ bool TIniFile::UpdateFile()
         m_error = u"The settings are not bound to a file"_s;
         return false;
     }
-    // QSaveFile writes a temporary file beside the target and renames it over the target only when
-    // everything was written, so a full disk or a crash never leaves a truncated file behind.
-    // A settings file kept elsewhere through a symbolic link stays there: the link's target is
-    // rewritten, not the link replaced by a plain file.
-    QString target = m_fileName;
-    const QFileInfo info(m_fileName);
-    if (info.isSymLink()) {
-        const QString resolved = info.exists() ? info.canonicalFilePath() : info.symLinkTarget();
-        if (!resolved.isEmpty())
-            target = resolved;
-    }
-    QSaveFile file(target);
-    const QByteArray bytes = toBytes();
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        m_error = u"Cannot write \"%1\": %2"_s.arg(QDir::toNativeSeparators(target), file.errorString());
-        file.cancelWriting();
+    QString reason;
+    if (!WriteFileAtomically(m_fileName, toBytes(), &reason)) {
+        m_error = u"Cannot write \"%1\": %2"_s.arg(QDir::toNativeSeparators(m_fileName), reason);
         return false;
     }
     return true;

@@ -51,7 +51,8 @@ public:
 
     // The file's bytes as they would be written.
     QByteArray toBytes() const;
-    // Rewrites the whole file; false with errorString() set when it cannot be written.
+    // Rewrites the whole file through the atomic writer (app/AtomicFileWriter.h); false with
+    // errorString() set, and the old file untouched, when it cannot be written.
     bool UpdateFile();
     QString errorString() const { return m_error; }
     // True when the file exists but could not be read (errorString() says why).

@@ -2,13 +2,13 @@
 
 #include "app/Lang.h"
 
+#include "app/AtomicFileWriter.h"
 #include "app/Ini.h"
 #include "app/LangExtra.h"
 #include "app/MsgDialog.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 using namespace Qt::StringLiterals;
 
@@ -246,6 +246,13 @@ QString FormatLangTextList(const QString& text, const QStringList& args)
     return result;
 }
 
+QString ErrorOccurredInFileText(const QString& fileName)
+{
+    const QString text = MsgErrorOccurredInItem.isEmpty() ? DefaultLangText(u"Lang: Msg"_s, u"MsgErrorOccurredInItem"_s)
+                                                          : MsgErrorOccurredInItem;
+    return FormatLangText(text, QDir::toNativeSeparators(fileName));
+}
+
 QString DefaultLangFileName()
 {
     return LangDir + DefaultLangFileBaseName;
@@ -273,9 +280,15 @@ QString ResolveLangFile()
         return LangFileName;
     LangFileName = DefaultLangFileName();
     // When the default file cannot be written either, reading the missing file yields the
-    // built-in texts throughout.
-    if (!QFileInfo(LangFileName).isFile())
-        WriteDefaultLangFile(LangFileName);
+    // built-in texts throughout; the user hears of it once, not at every dialog.
+    if (!QFileInfo(LangFileName).isFile()) {
+        QString reason;
+        static QString reported;
+        if (!WriteDefaultLangFile(LangFileName, &reason) && reported != LangFileName) {
+            reported = LangFileName;
+            ShowMsgDialog(ErrorOccurredInFileText(LangFileName) + u"\n\n"_s + reason, TMsgDlgType::Error);
+        }
+    }
     return LangFileName;
 }
 
@@ -297,25 +310,12 @@ QByteArray DefaultLangFileBytes()
             lines << e.key + u'=' + e.text;
         lines << QString();
     }
-    QString text;
-    for (const QString& line : lines)
-        text += line + u"\r\n"_s;
-    QByteArray bytes("\xFF\xFE", 2);
-    for (const QChar c : text) {
-        const char16_t u = c.unicode();
-        bytes.append(char(u & 0xFF));
-        bytes.append(char(u >> 8));
-    }
-    return bytes;
+    return Utf16LeLinesBytes(lines);
 }
 
-bool WriteDefaultLangFile(const QString& path)
+bool WriteDefaultLangFile(const QString& path, QString* errorText)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    file.write(DefaultLangFileBytes());
-    return file.commit();
+    return WriteFileAtomically(path, DefaultLangFileBytes(), errorText);
 }
 
 TMainFormTexts LoadMainFormTexts()

@@ -123,6 +123,8 @@ struct TLangSection
 const QList<TLangSection>& DefaultLangSections();
 // The built-in text of key in section (empty when there is none).
 QString DefaultLangText(const QString& section, const QString& key);
+// "[file] で エラーが はっせー しました" for fileName, also before a language file has been read.
+QString ErrorOccurredInFileText(const QString& fileName);
 
 // ---- Formatting
 
@@ -155,8 +157,9 @@ bool PrepareLanguage(const QString& programDir, const QString& settingsLangFileN
 // the current one, and is written first when it is missing too. Returns the path now current.
 QString ResolveLangFile();
 
-// Writes the built-in texts as a language file; false when the file cannot be written.
-bool WriteDefaultLangFile(const QString& path);
+// Writes the built-in texts as a language file; false with *errorText set when the file cannot be
+// written.
+bool WriteDefaultLangFile(const QString& path, QString* errorText = nullptr);
 // The bytes WriteDefaultLangFile writes.
 QByteArray DefaultLangFileBytes();
 

@@ -24,6 +24,9 @@ QString MsgConfirmEmptySource = u"オリジナル [%s] には なにも あり�
 QString LogErrorSamePaths = u"エラー: オリジナル %s と バックアップ %s は おなじ ばしょ なので じっこー しません"_s;
 QString LogErrorDstInsideSrc = u"エラー: オリジナル %s の なかに バックアップ %s が あるので じっこー しません"_s;
 QString LogErrorSrcInsideDst = u"エラー: ミラーリング する オリジナル %s が バックアップ %s の なかに あるので じっこー しません"_s;
+// state files
+QString MsgWarnTaskListNameReplaced = u"[%s] の タスク リスト めー [%s] は ファイル めーに つかえないので [%s] と します"_s;
+QString MsgWarnLogFileUnreadable = u"ログ ファイル [%s] を よめません。 ログは からで はじまり、 つぎの じっこーで うわがき されます"_s;
 
 // ---- shortcut keys and version information
 
@@ -51,6 +54,9 @@ const QList<TLangExtraText>& ExtraLangTexts()
             {u"Lang: Log"_s, u"LogErrorSamePaths"_s, &LogErrorSamePaths, {}},
             {u"Lang: Log"_s, u"LogErrorDstInsideSrc"_s, &LogErrorDstInsideSrc, {}},
             {u"Lang: Log"_s, u"LogErrorSrcInsideDst"_s, &LogErrorSrcInsideDst, {}},
+            // state files
+            {u"Lang: Msg"_s, u"MsgWarnTaskListNameReplaced"_s, &MsgWarnTaskListNameReplaced, {}},
+            {u"Lang: Msg"_s, u"MsgWarnLogFileUnreadable"_s, &MsgWarnLogFileUnreadable, {}},
 
             // ---- shortcut keys and version information
         };

@@ -38,6 +38,9 @@ extern QString MsgConfirmEmptySource;
 extern QString LogErrorSamePaths;
 extern QString LogErrorDstInsideSrc;
 extern QString LogErrorSrcInsideDst;
+// state files
+extern QString MsgWarnTaskListNameReplaced;
+extern QString MsgWarnLogFileUnreadable;
 
 // ---- shortcut keys and version information
 

@@ -5,6 +5,7 @@
 
 #include "app/Ini.h"
 #include "app/Lang.h"
+#include "app/LangExtra.h"
 #include "app/MsgDialog.h"
 #include "app/ProgramDir.h"
 #include "model/RsTaskList.h"
@@ -31,11 +32,29 @@ void reportFailures(const QStringList& lines, QObject* owner)
         ShowMsgDialog(lines.join(u'\n'), TMsgDlgType::Error, TMsgDlgButtons::OK, owner);
 }
 
+// Two lists of one name would write one file at exit, the later over the earlier: a list whose name
+// an earlier list has taken keeps the name of the file it came from, or is not loaded at all.
+bool takeDistinctName(TRsTaskList& list, const QString& fileName, const TRsTaskListManager& manager, QString* reason,
+                      QStringList& warnings)
+{
+    if (!manager.IsTaskListNameTaken(list.TaskListName()))
+        return true;
+    const QString fileBaseName = QFileInfo(fileName).completeBaseName();
+    if (!TRsTaskListManager::IsUsableTaskListName(fileBaseName) || manager.IsTaskListNameTaken(fileBaseName)) {
+        *reason = u"Another task list already has the name \"%1\""_s.arg(list.TaskListName());
+        return false;
+    }
+    warnings << FormatLangText(MsgWarnTaskListNameReplaced, QDir::toNativeSeparators(fileName), list.TaskListName(),
+                               fileBaseName);
+    list.SetTaskListName(fileBaseName);
+    return true;
+}
+
 } // namespace
 
 QString FileFailureLine(const QString& fileName, const QString& reason)
 {
-    QString line = FormatLangText(MsgErrorOccurredInItem, QDir::toNativeSeparators(fileName));
+    QString line = ErrorOccurredInFileText(fileName);
     if (!reason.isEmpty())
         line += u" ("_s + reason + u')';
     return line;
@@ -64,13 +83,15 @@ TMainFormPlacement LoadMainSettings(const TMainFormPlacement& current, TRsTaskLi
 
     const int count = ini.ReadInteger(SectionTaskListManager, u"TaskListCount"_s, 0);
     QStringList unreadable;
+    QStringList warnings;
     for (int i = 0; i < count; ++i) {
         const QString fileName = ini.ReadString(SectionTaskListManager, taskListKey(i), QString());
         if (fileName.isEmpty() || !QFileInfo(fileName).isFile())
             continue;
         auto* list = new TRsTaskList;
         QString reason;
-        if (!list->LoadFromFile(fileName, &reason)) {
+        if (!list->LoadFromFile(fileName, &reason, &warnings) ||
+            !takeDistinctName(*list, fileName, manager, &reason, warnings)) {
             // Keeping a half-read list would overwrite its file with what was read at exit; leave the
             // file alone instead and say so.
             delete list;
@@ -80,6 +101,8 @@ TMainFormPlacement LoadMainSettings(const TMainFormPlacement& current, TRsTaskLi
         manager.Add(list);
     }
     reportFailures(unreadable, owner);
+    if (!warnings.isEmpty())
+        ShowMsgDialog(warnings.join(u"\n\n"_s), TMsgDlgType::Warning, TMsgDlgButtons::OK, owner);
     return p;
 }
 

@@ -1,6 +1,7 @@
 // Program entry: chooses the platform, reads the command line and creates the main window.
 
 #include "app/MsgDialog.h"
+#include "app/StopSignals.h"
 #include "app/TmkLib.h"
 #include "ui/InstanceChannel.h"
 #include "ui/Main.h"
@@ -80,23 +81,34 @@ int main(int argc, char* argv[])
 
     // No application display name is set: the desktop would append it to every window title, and
     // the main window's title is exactly what the language file and the selected list make it.
+    // SIGINT, SIGTERM and SIGHUP stop a run and close the window instead of killing the program.
+    TStopSignals stopSignals;
     int status = 0;
     {
         // Declared before the window so that it goes after it: a copy quitting this one waits for
         // this socket to close, which must not happen before the settings are written.
         TInstanceServer instanceServer;
         TMainForm form(noDisplay);
-        if (form.EndAtStart())
-            return form.ExitStatus(); // the window's destruction writes the settings
-        if (form.Placement().WindowState == 2)
-            form.showMaximized();
-        else
-            form.show();
-        if (!noDisplay)
-            instanceServer.Listen(QCoreApplication::applicationFilePath(), [&form] { return form.isVisible(); },
-                                  [&form] { form.close(); });
-        status = app.exec();
+        // A signal may close the window before the event loop is entered (while a start-up message
+        // is open); the loop would then wait for ever.
+        if (form.EndAtStart() || stopSignals.ReceivedSignal() != 0) {
+            status = form.ExitStatus();
+        } else {
+            if (form.Placement().WindowState == 2)
+                form.showMaximized();
+            else
+                form.show();
+            if (!noDisplay)
+                instanceServer.Listen(QCoreApplication::applicationFilePath(), [&form] { return form.isVisible(); },
+                                      [&form] { form.close(); });
+            status = app.exec();
+        }
+        // A settings or task list file that could not be kept is a failure, not a success.
+        if (!form.SaveStateAtExit() && status == 0)
+            status = 1;
     }
+    if (stopSignals.ReceivedSignal() != 0 && status == 0)
+        status = 1;
     setMsgDialogPresenter(nullptr);
     return status;
 }

@@ -2,6 +2,7 @@
 
 #include "app/Ini.h"
 #include "app/Lang.h"
+#include "app/LangExtra.h"
 #include "app/ProgramDir.h"
 #include "app/TmkLib.h"
 
@@ -192,7 +193,7 @@ QString TRsTaskList::GetLogFileName(bool AAddDateStr) const
     return name + u".log"_s;
 }
 
-bool TRsTaskList::LoadFromFile(const QString& AFileName, QString* AErrorText)
+bool TRsTaskList::LoadFromFile(const QString& AFileName, QString* AErrorText, QStringList* AWarnings)
 {
     Clear();
     bool ok = true;
@@ -202,22 +203,41 @@ bool TRsTaskList::LoadFromFile(const QString& AFileName, QString* AErrorText)
         ok = false;
         error = ini.errorString();
     }
+    auto warn = [AWarnings](const QString& text) {
+        if (AWarnings)
+            AWarnings->append(text);
+    };
 
-    SetTaskListName(ini.ReadString(GeneralSection, u"TaskListName"_s, QString()));
+    // The name becomes the name of the list's files: one that cannot be a file name of its own in
+    // the program directory ("../x", "", the settings file's) gives way to the name of the file the
+    // list came from. A missing file names nothing.
+    const QString storedName = ini.ReadString(GeneralSection, u"TaskListName"_s, QString());
+    QString name = storedName;
+    if (ok && QFileInfo::exists(AFileName) && !TRsTaskListManager::IsUsableTaskListName(name)) {
+        name = QFileInfo(AFileName).completeBaseName();
+        if (!TRsTaskListManager::IsUsableTaskListName(name)) {
+            if (AErrorText)
+                *AErrorText =
+                    u"The task list name \"%1\" cannot be a file name, nor can \"%2\""_s.arg(storedName, name);
+            return false;
+        }
+        warn(FormatLangText(MsgWarnTaskListNameReplaced, QDir::toNativeSeparators(AFileName), storedName, name));
+    }
+    SetTaskListName(name);
     SaveLog = ini.ReadBool(GeneralSection, u"SaveLog"_s, true);
     AddDateStr = ini.ReadBool(GeneralSection, u"AddDateStr"_s, false);
 
     if (AddDateStr) {
+        // A dated log that cannot be read leaves the fresh heading; the next run replaces the file,
+        // so the user is told now.
         const QString logName = GetLogFileName(true);
-        if (QFileInfo::exists(logName)) {
+        if (QFileInfo::exists(logName) || QFileInfo(logName).isSymLink()) {
             QStringList lines;
             QString logError;
-            if (ReadLogFileLines(logName, lines, &logError)) {
+            if (ReadLogFileLines(logName, lines, &logError))
                 LogList = lines;
-            } else if (ok) {
-                ok = false;
-                error = logError;
-            }
+            else
+                warn(FormatLangText(MsgWarnLogFileUnreadable, QDir::toNativeSeparators(logName)) + u"\n"_s + logError);
         }
     }
 

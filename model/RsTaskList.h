@@ -48,9 +48,12 @@ public:
 
     // ---- Task list file
     // Replaces the tasks (and, with AddDateStr, the log by today's dated log file) from the file.
-    // A missing file reads as an empty list. False with *AErrorText set when the file or the dated
-    // log exists but cannot be read (what could be read is kept).
-    bool LoadFromFile(const QString& AFileName, QString* AErrorText = nullptr);
+    // A missing file reads as an empty list. False with *AErrorText set when the file exists but
+    // cannot be read (what could be read is kept), or when neither the stored name nor the file's
+    // own base name can name the list's files. Appended to *AWarnings: a stored name that gave way to
+    // the file's base name, and a dated log that could not be read (the list then starts with an
+    // empty log).
+    bool LoadFromFile(const QString& AFileName, QString* AErrorText = nullptr, QStringList* AWarnings = nullptr);
     // Writes the whole file (replacing it only once it is completely written) and leaves every
     // task's excluded items sorted. False with *AErrorText set when it cannot be written.
     bool SaveToFile(const QString& AFileName, QString* AErrorText = nullptr);

@@ -68,6 +68,11 @@ bool TRsTaskListManager::IsReservedTaskListName(const QString& name)
     return SameTextAscii(name, SettingsFileBaseName()) || SameTextAscii(name, ShortcutKeyFileBaseName());
 }
 
+bool TRsTaskListManager::IsUsableTaskListName(const QString& name)
+{
+    return !name.isEmpty() && !ContainsInvalidFileNameChar(name) && !IsReservedTaskListName(name);
+}
+
 bool TRsTaskListManager::IsTaskListNameTaken(const QString& name, const TRsTaskList* except) const
 {
     if (IsReservedTaskListName(name))

@@ -35,6 +35,9 @@ public:
     bool IsTaskListNameTaken(const QString& name, const TRsTaskList* except = nullptr) const;
     // The names no task list may take: the settings and shortcut key file base names.
     static bool IsReservedTaskListName(const QString& name);
+    // True when the name can name a list's files in the program directory: not empty, no character
+    // that may not be in a file name, not a reserved name.
+    static bool IsUsableTaskListName(const QString& name);
 
 private:
     QList<TRsTaskList*> m_lists;

@@ -185,6 +185,10 @@ bool TMainForm::AddPngStripToImageList(const QString& fileName, int columns, int
 
 void TMainForm::FormCreate()
 {
+    // First of all: a start-up message waits in an event loop, where a stop signal may arrive, and
+    // an unattended run may be stopped by a signal too.
+    ConnectStopSignals();
+
     // 1. Scale factor, taken once.
     m_dpi = screen() ? screen()->logicalDotsPerInchY() : 96.0;
     if (m_dpi <= 0)
@@ -594,5 +598,12 @@ void TMainForm::FormDestroy()
         Grid201Exit();
     // The row is only known once the window has been shown; a window never shown keeps the stored one.
     const int row = Grid101->Row();
-    SaveMainSettings(currentPlacement(), row, SilentRun || !m_rowShown, AManager, nullptr);
+    m_stateSaveFailed =
+        !SaveMainSettings(currentPlacement(), row, SilentRun || !m_rowShown, AManager, nullptr).isEmpty();
+}
+
+bool TMainForm::SaveStateAtExit()
+{
+    FormDestroy();
+    return !m_stateSaveFailed;
 }

@@ -76,6 +76,10 @@ public:
     int ExitStatus() const { return m_exitStatus; }
     // Placement read from the settings ("WindowState" 2 = maximised).
     const TMainFormPlacement& Placement() const { return m_placement; }
+    // Stops the workers and writes the settings and every task list file, as the destruction would
+    // (which then writes nothing again). False when a file could not be written (the user has been
+    // told); an unattended run then fails.
+    bool SaveStateAtExit();
 
     // ---- Shared helpers
 
@@ -245,6 +249,10 @@ private:
     void CollectBackupInfoThreadTerminate();
     void DoBackupThreadTerminate();
 
+    // ---- Stop signals (ui/MainStopSignals.cpp)
+    void ConnectStopSignals();
+    void StopSignalReceived();
+
     // ---- Run log (ui/MainRun.cpp, on top of ui/RunLog.h)
     void WriteRunHeader(QAction* command, TRsTaskList* list, int index);
     void WriteRunFooter(TRsTaskList* list);
@@ -386,6 +394,7 @@ private:
     bool m_endAtStart = false;
     int m_exitStatus = 0;
     bool m_destroyed = false;
+    bool m_stateSaveFailed = false;
     bool m_quitting = false;
     bool m_rowShown = false;
     // The left double click on Grid201 being handled: where and with which modifiers.

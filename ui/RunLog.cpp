@@ -1,5 +1,6 @@
 #include "ui/RunLog.h"
 
+#include "app/AtomicFileWriter.h"
 #include "app/Lang.h"
 #include "app/TmkLib.h"
 #include "model/RsTaskList.h"
@@ -7,7 +8,6 @@
 #include <QDateTime>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QSaveFile>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -97,33 +97,7 @@ QStringList RunFooterLines()
 
 bool WriteLogFile(const QString& fileName, const QStringList& lines, QString* errorText)
 {
-    qsizetype units = 1;
-    for (const QString& line : lines)
-        units += line.size() + 2;
-    QByteArray bytes;
-    bytes.reserve(units * 2);
-    bytes.append("\xFF\xFE", 2);
-    auto appendUtf16 = [&bytes](const QChar* data, qsizetype size) {
-        for (qsizetype i = 0; i < size; ++i) {
-            const char16_t u = data[i].unicode();
-            bytes.append(char(u & 0xFF));
-            bytes.append(char(u >> 8));
-        }
-    };
-    static const QChar crlf[] = {u'\r', u'\n'};
-    for (const QString& line : lines) {
-        appendUtf16(line.constData(), line.size());
-        appendUtf16(crlf, 2);
-    }
-
-    QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
-        if (errorText)
-            *errorText = file.errorString();
-        file.cancelWriting();
-        return false;
-    }
-    return true;
+    return WriteUtf16LeLinesFile(fileName, lines, errorText);
 }
 
 TRunLog::TRunLog(QPlainTextEdit* pane, QObject* parent)

@@ -186,6 +186,101 @@ private slots:
         QCOMPARE(m_presenter.texts.size(), 2);
     }
 
+    // A list's name becomes the name of its files in the program folder: a name that cannot be one
+    // gives way to the name of the file the list came from, with a warning, and nothing is written
+    // anywhere else.
+    void listNameThatIsNoFileName_data()
+    {
+        QTest::addColumn<QString>("storedName");
+        QTest::newRow("outside the program folder") << u"../elsewhere/x"_s;
+        QTest::newRow("empty") << QString();
+        QTest::newRow("invalid character") << u"a|b"_s;
+        QTest::newRow("control character") << u"a\tb"_s;
+        QTest::newRow("the settings file's name") << u"tsumiki"_s;
+        QTest::newRow("the shortcut key file's name") << u"TSUMIKIkey"_s;
+    }
+    void listNameThatIsNoFileName()
+    {
+        QFETCH(QString, storedName);
+        // The program folder is one level down, so that "../elsewhere" stays inside the test's folder.
+        const QString prog = dir() + u"prog/"_s;
+        const QString outside = dir() + u"elsewhere"_s;
+        QVERIFY(QDir().mkpath(prog) && QDir().mkpath(outside));
+        SetProgramDirectory(prog);
+        const QString listFile = prog + u"Daily.ini"_s;
+        QVERIFY(testsupport::writeBytes(listFile, testsupport::utf16leWithBom(
+                                                      u"[General]\r\nTaskListName=%1\r\nAddDateStr=1\r\nTaskCount=1\r\n"
+                                                      "[Task0]\r\nSrcPath=/a/\r\nDstPath=/b/\r\n"_s.arg(storedName))));
+        writeSettings(u"[TaskListManager]\r\nTaskListCount=1\r\nTaskList0=%1\r\n"_s.arg(listFile));
+        // A dated log where the stored name points is not read either.
+        const QString outsideLog = u"x"_s + QDate::currentDate().toString(u"yyyyMMdd"_s) + u".log"_s;
+        QVERIFY(testsupport::writeBytes(outside + u'/' + outsideLog,
+                                        testsupport::utf16leWithBom(u"not this list's log"_s)));
+
+        TRsTaskListManager loaded;
+        LoadMainSettings({}, loaded);
+        QCOMPARE(names(loaded), QStringList{u"Daily"_s});
+        QCOMPARE(loaded.Items(0)->Count(), 1);
+        QVERIFY(!loaded.Items(0)->LogList.join(u'\n').contains(u"not this list's log"_s));
+        QCOMPARE(m_presenter.texts.size(), 1);
+        QVERIFY2(m_presenter.texts.first().contains(listFile) && m_presenter.texts.first().contains(u"[Daily]"_s),
+                 qPrintable(m_presenter.texts.first()));
+
+        QVERIFY(SaveMainSettings({}, 1, false, loaded).isEmpty());
+        QCOMPARE(QDir(outside).entryList(QDir::Files), QStringList{outsideLog});
+        QCOMPARE(QDir(dir()).entryList(QDir::Files), QStringList());
+        QCOMPARE(TIniFile(listFile).ReadString(u"General"_s, u"TaskListName"_s, QString()), u"Daily"_s);
+        const TIniFile settings(SettingsFileName());
+        QCOMPARE(settings.ReadString(u"TaskListManager"_s, u"TaskList0"_s, QString()), listFile);
+        QVERIFY(!QFile::exists(ShortcutKeyFileName()));
+    }
+
+    void listsOfOneNameKeepTheirFiles()
+    {
+        // Two files naming the same list would be written into one at exit, the later over the
+        // earlier; a file whose own name cannot serve either is left alone and reported.
+        for (const QString& file : {u"A"_s, u"B"_s, u"tsumikiKey"_s})
+            QVERIFY(testsupport::writeBytes(dir() + file + u".ini"_s,
+                                            testsupport::utf16leWithBom(u"[General]\r\nTaskListName=a\r\n"_s)));
+        writeSettings(u"[TaskListManager]\r\nTaskListCount=3\r\nTaskList0=%1A.ini\r\nTaskList1=%1B.ini\r\n"
+                      "TaskList2=%1tsumikiKey.ini\r\n"_s.arg(dir()));
+        TRsTaskListManager loaded;
+        LoadMainSettings({}, loaded);
+        QCOMPARE(names(loaded), (QStringList{u"a"_s, u"B"_s}));
+        QCOMPARE(m_presenter.texts.size(), 2);
+        const QString all = m_presenter.texts.join(u'\n');
+        QVERIFY2(all.contains(dir() + u"B.ini"_s) && all.contains(dir() + u"tsumikiKey.ini"_s), qPrintable(all));
+        const QByteArray keyFile = testsupport::readBytes(ShortcutKeyFileName());
+        QVERIFY(SaveMainSettings({}, 1, false, loaded).isEmpty());
+        QCOMPARE(testsupport::readBytes(ShortcutKeyFileName()), keyFile);
+        QCOMPARE(TIniFile(dir() + u"B.ini"_s).ReadString(u"General"_s, u"TaskListName"_s, QString()), u"B"_s);
+    }
+
+    void unreadableDatedLogKeepsTheList()
+    {
+        const QString listFile = dir() + u"Daily.ini"_s;
+        QVERIFY(testsupport::writeBytes(listFile, testsupport::utf16leWithBom(
+                                                      u"[General]\r\nTaskListName=Daily\r\nAddDateStr=1\r\nTaskCount=1\r\n"
+                                                      "[Task0]\r\nSrcPath=/a/\r\nDstPath=/b/\r\n"_s)));
+        writeSettings(u"[TaskListManager]\r\nTaskListCount=1\r\nTaskList0=%1\r\n"_s.arg(listFile));
+        // A directory cannot be read as a log (a user's unreadable file is the case in the field).
+        const QString datedLog = dir() + u"Daily"_s + QDate::currentDate().toString(u"yyyyMMdd"_s) + u".log"_s;
+        QVERIFY(QDir().mkpath(datedLog));
+
+        TRsTaskListManager loaded;
+        LoadMainSettings({}, loaded);
+        QCOMPARE(names(loaded), QStringList{u"Daily"_s});
+        QCOMPARE(loaded.Items(0)->Count(), 1);
+        QCOMPARE(loaded.Items(0)->LogList.size(), 2); // the heading only
+        QCOMPARE(m_presenter.texts.size(), 1);
+        QVERIFY2(m_presenter.texts.first().contains(datedLog), qPrintable(m_presenter.texts.first()));
+
+        // At exit the list stays in the settings.
+        QVERIFY(SaveMainSettings({}, 1, false, loaded).isEmpty());
+        QCOMPARE(TIniFile(SettingsFileName()).ReadString(u"TaskListManager"_s, u"TaskList0"_s, QString()), listFile);
+        QCOMPARE(TIniFile(listFile).ReadInteger(u"General"_s, u"TaskCount"_s, 0), 1);
+    }
+
     void placement_data()
     {
         QTest::addColumn<QString>("mainForm");

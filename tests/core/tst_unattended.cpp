@@ -1,3 +1,4 @@
+#include "support/SmallTmpfs.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -6,6 +7,13 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+
+#include <grp.h>
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -21,6 +29,13 @@ private slots:
     void run();
     void refusedTasks_data();
     void refusedTasks();
+    void stopSignal_data();
+    void stopSignal();
+    void windowClosesOnSignal();
+    void fullDiskUnderProgramFolder();
+    void taskListFileUnwritableAtExit();
+    void taskListNameOutsideProgramFolder();
+    void unreadableDatedLog();
 
 private:
     QString m_program;
@@ -39,6 +54,50 @@ QString logText(const QString& path)
     if (bytes.size() < 2)
         return {};
     return QString::fromUtf16(reinterpret_cast<const char16_t*>(bytes.constData() + 2), (bytes.size() - 2) / 2);
+}
+
+QString taskListText(const QString& name, const QString& src, const QString& dst, bool addDateStr = false)
+{
+    return u"[General]\r\nTaskListName=%1\r\nSaveLog=1\r\nAddDateStr=%4\r\nTaskCount=1\r\n\r\n"
+           "[Task0]\r\nSrcPath=%2\r\nDstPath=%3\r\nIncludingSubDirs=1\r\nMirroring=0\r\nVerifying=0\r\n"
+           "Enabled=1\r\nExcludedItemCount=0\r\n\r\n"_s.arg(name, src, dst, addDateStr ? u"1"_s : u"0"_s);
+}
+
+// A program folder: the program, its settings naming one task list file, and that file.
+bool makeProgramFolder(const QString& program, const QString& prog, const QString& listFile, const QString& listText)
+{
+    return QDir().mkpath(prog) && QFile::copy(program, prog + u"/tsumiki"_s) &&
+           writeUtf16(prog + u'/' + listFile, listText) &&
+           writeUtf16(prog + u"/tsumiki.ini"_s,
+                      u"[TaskListManager]\r\nTaskListCount=1\r\nTaskList0=%1/%2\r\n\r\n"_s.arg(prog, listFile));
+}
+
+QProcessEnvironment noDisplayEnvironment()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char* name : {"QT_QPA_PLATFORM", "DISPLAY", "WAYLAND_DISPLAY"})
+        env.remove(QString::fromLatin1(name));
+    return env;
+}
+
+// Runs "/t=<list> /s" of the program in prog to its end; the exit code, or -1 when it did not end
+// normally.
+int runUnattended(const QString& prog, const QString& list, QByteArray* err = nullptr)
+{
+    QProcess process;
+    process.setProcessEnvironment(noDisplayEnvironment());
+    process.setWorkingDirectory(prog);
+    process.start(prog + u"/tsumiki"_s, {u"/t="_s + list, u"/s"_s});
+    if (!process.waitForStarted() || !process.waitForFinished(60000) || process.exitStatus() != QProcess::NormalExit)
+        return -1;
+    if (err)
+        *err = process.readAllStandardError();
+    return process.exitCode();
+}
+
+QStringList entries(const QString& dir)
+{
+    return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 } // namespace
@@ -175,6 +234,187 @@ void TestUnattended::refusedTasks()
     QVERIFY2(std::any_of(lines.cbegin(), lines.cend(), [&](const QString& l) { return l.startsWith(logLine); }),
              qPrintable(lines.join(u'\n')));
     QCOMPARE(before(), treeBefore); // nothing deleted, nothing copied
+}
+
+void TestUnattended::stopSignal_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("SIGINT") << int(SIGINT);
+    QTest::newRow("SIGTERM") << int(SIGTERM);
+    QTest::newRow("SIGHUP") << int(SIGHUP);
+}
+
+void TestUnattended::stopSignal()
+{
+    // A signal stops the run as the stop command does: the log is written and the run fails.
+    QFETCH(int, signalNumber);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString prog = dir.filePath(u"prog"_s);
+    const QString src = dir.filePath(u"src"_s);
+    const QString dst = dir.filePath(u"dst"_s);
+    QVERIFY(QDir().mkpath(src) && QDir().mkpath(dst));
+    // A file that takes seconds to copy (it holds no blocks of its own, its copy does).
+    QFile big(src + u"/big.bin"_s);
+    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(16LL << 30));
+    big.close();
+    QVERIFY(makeProgramFolder(m_program, prog, u"Nightly.ini"_s, taskListText(u"Nightly"_s, src + u'/', dst + u'/')));
+
+    QProcess process;
+    process.setProcessEnvironment(noDisplayEnvironment());
+    process.start(prog + u"/tsumiki"_s, {u"/t=Nightly"_s, u"/s"_s});
+    QVERIFY(process.waitForStarted());
+    // The copy has begun once the destination holds anything.
+    QTRY_VERIFY_WITH_TIMEOUT(!entries(dst).isEmpty() || process.state() == QProcess::NotRunning, 30000);
+    QCOMPARE(process.state(), QProcess::Running);
+    QCOMPARE(::kill(pid_t(process.processId()), signalNumber), 0);
+    QVERIFY2(process.waitForFinished(60000), "the stopped run did not end");
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    const QString log = logText(prog + u"/Nightly.log"_s);
+    QVERIFY2(log.contains(u"[タスク0] を てーし しました"_s), qPrintable(log));
+    QVERIFY2(log.contains(u"しゅーりょー: "_s), qPrintable(log));
+    // The settings were written at exit as after any run.
+    QVERIFY(logText(prog + u"/tsumiki.ini"_s).contains(u"[MainForm]"_s));
+}
+
+void TestUnattended::windowClosesOnSignal()
+{
+    // An interactive window closes as on a close request: the settings are written at exit.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString prog = dir.filePath(u"prog"_s);
+    QVERIFY(makeProgramFolder(m_program, prog, u"Nightly.ini"_s, taskListText(u"Nightly"_s, u"/none/"_s, u"/none/"_s)));
+    QProcess process;
+    QProcessEnvironment env = noDisplayEnvironment();
+    env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
+    process.setProcessEnvironment(env);
+    process.start(prog + u"/tsumiki"_s, {});
+    QVERIFY(process.waitForStarted());
+    // The default language file is written while the window is made.
+    QTRY_VERIFY_WITH_TIMEOUT(!entries(prog + u"/Lang"_s).isEmpty() || process.state() == QProcess::NotRunning, 30000);
+    QCOMPARE(process.state(), QProcess::Running);
+    QCOMPARE(::kill(pid_t(process.processId()), SIGTERM), 0);
+    QVERIFY2(process.waitForFinished(30000), "the window did not close");
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY(logText(prog + u"/tsumiki.ini"_s).contains(u"[MainForm]"_s));
+}
+
+void TestUnattended::fullDiskUnderProgramFolder()
+{
+    // No file of the program is lost or emptied by a full disk, and the run fails.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString src = dir.filePath(u"src"_s);
+    const QString dst = dir.filePath(u"dst"_s);
+    QVERIFY(QDir().mkpath(src) && QDir().mkpath(dst));
+    QVERIFY(testsupport::writeBytes(src + u"/a.txt"_s, "alpha"));
+    testsupport::SmallTmpfs disk(QFileInfo(m_program).size() + (1 << 20));
+    if (!disk.isMounted())
+        QSKIP(qPrintable(disk.reason()));
+    const QString prog = disk.path() + u"/prog"_s;
+    QVERIFY(makeProgramFolder(m_program, prog, u"Nightly.ini"_s, taskListText(u"Nightly"_s, src + u'/', dst + u'/')));
+    QVERIFY(writeUtf16(prog + u"/Nightly.log"_s, u"the log of yesterday\r\n"_s));
+    const QStringList files = entries(prog);
+    QMap<QString, QByteArray> before;
+    for (const QString& f : files)
+        before.insert(f, testsupport::readBytes(prog + u'/' + f));
+    QVERIFY(disk.fillUp());
+
+    QByteArray err;
+    QCOMPARE(runUnattended(prog, u"Nightly"_s, &err), 1);
+    QVERIFY2(QString::fromLocal8Bit(err).contains(prog + u"/Nightly.log"_s), err.constData());
+    for (const QString& f : files)
+        QVERIFY2(testsupport::readBytes(prog + u'/' + f) == before.value(f), qPrintable(f));
+    for (const QString& f : entries(prog))
+        QVERIFY2(files.contains(f) || f == u"Lang"_s, qPrintable(f)); // no temporary file stays
+
+    // With room again the list is still there and runs.
+    disk.makeRoom();
+    QCOMPARE(runUnattended(prog, u"Nightly"_s), 0);
+    QVERIFY(logText(prog + u"/Nightly.log"_s).contains(u"Nightly: タスク0"_s));
+}
+
+void TestUnattended::taskListFileUnwritableAtExit()
+{
+    // The run itself succeeds, but the list's file cannot be written at exit: the run fails.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString prog = dir.filePath(u"prog"_s);
+    const QString src = dir.filePath(u"src"_s);
+    const QString dst = dir.filePath(u"dst"_s);
+    QVERIFY(QDir().mkpath(src) && QDir().mkpath(dst));
+    // The list lives in "Old.ini" but is named "Nightly": at exit it goes to "Nightly.ini", where a
+    // directory stands.
+    QVERIFY(makeProgramFolder(m_program, prog, u"Old.ini"_s, taskListText(u"Nightly"_s, src + u'/', dst + u'/')));
+    QVERIFY(QDir().mkpath(prog + u"/Nightly.ini"_s));
+    QByteArray err;
+    QCOMPARE(runUnattended(prog, u"Nightly"_s, &err), 1);
+    QVERIFY2(QString::fromLocal8Bit(err).contains(prog + u"/Nightly.ini"_s), err.constData());
+    QVERIFY(logText(prog + u"/Nightly.log"_s).contains(u"しゅーりょー: "_s));
+}
+
+void TestUnattended::taskListNameOutsideProgramFolder()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString prog = dir.filePath(u"prog"_s);
+    const QString src = dir.filePath(u"src"_s);
+    const QString dst = dir.filePath(u"dst"_s);
+    QVERIFY(QDir().mkpath(src) && QDir().mkpath(dst) && QDir().mkpath(dir.filePath(u"elsewhere"_s)));
+    QVERIFY(makeProgramFolder(m_program, prog, u"Nightly.ini"_s,
+                              taskListText(u"../elsewhere/x"_s, src + u'/', dst + u'/')));
+    QByteArray err;
+    // The list is known by the name of its file, and says so.
+    QCOMPARE(runUnattended(prog, u"Nightly"_s, &err), 0);
+    QVERIFY2(QString::fromLocal8Bit(err).contains(u"[../elsewhere/x]"_s), err.constData());
+    QCOMPARE(entries(dir.filePath(u"elsewhere"_s)), QStringList());
+    QVERIFY(logText(prog + u"/Nightly.log"_s).contains(u"Nightly: タスク0"_s));
+    QVERIFY(logText(prog + u"/Nightly.ini"_s).contains(u"TaskListName=Nightly\r\n"_s));
+}
+
+void TestUnattended::unreadableDatedLog()
+{
+    // An ordinary user's dated log that this user may not read: the list still runs, the user is
+    // told before the log is replaced, and the list stays in the settings.
+    const passwd* nobody = ::getpwnam("nobody");
+    if (::geteuid() != 0 || !nobody)
+        QSKIP("needs root to run the program as the user nobody");
+    const uid_t uid = nobody->pw_uid;
+    const gid_t gid = nobody->pw_gid;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QCOMPARE(::chmod(QFile::encodeName(dir.path()).constData(), 0755), 0);
+    const QString prog = dir.filePath(u"prog"_s);
+    const QString src = dir.filePath(u"src"_s);
+    const QString dst = dir.filePath(u"dst"_s);
+    QVERIFY(QDir().mkpath(src) && QDir().mkpath(dst));
+    QVERIFY(testsupport::writeBytes(src + u"/a.txt"_s, "alpha"));
+    QVERIFY(makeProgramFolder(m_program, prog, u"Nightly.ini"_s,
+                              taskListText(u"Nightly"_s, src + u'/', dst + u'/', true)));
+    const QString datedLog = prog + u"/Nightly"_s + QDate::currentDate().toString(u"yyyyMMdd"_s) + u".log"_s;
+    QVERIFY(writeUtf16(datedLog, u"this morning's log\r\n"_s));
+    const QStringList owned = {prog, dst, prog + u"/tsumiki"_s, prog + u"/tsumiki.ini"_s, prog + u"/Nightly.ini"_s, datedLog};
+    for (const QString& path : owned)
+        QCOMPARE(::chown(QFile::encodeName(path).constData(), uid, gid), 0);
+    QCOMPARE(::chmod(QFile::encodeName(datedLog).constData(), 0), 0);
+
+    QProcess process;
+    process.setProcessEnvironment(noDisplayEnvironment());
+    process.setChildProcessModifier([uid, gid] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(gid) != 0 || ::setuid(uid) != 0)
+            ::_exit(99);
+    });
+    process.start(prog + u"/tsumiki"_s, {u"/t=Nightly"_s, u"/s"_s});
+    QVERIFY(process.waitForStarted());
+    QVERIFY(process.waitForFinished(60000));
+    const QString err = QString::fromLocal8Bit(process.readAllStandardError());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(process.exitCode() == 0, qPrintable(err));
+    QVERIFY2(err.contains(datedLog), qPrintable(err));
+    QCOMPARE(testsupport::readBytes(dst + u"/a.txt"_s), QByteArray("alpha"));
+    QVERIFY(logText(prog + u"/tsumiki.ini"_s).contains(u"TaskList0="_s + prog + u"/Nightly.ini"_s));
 }
 
 QTEST_GUILESS_MAIN(TestUnattended)
