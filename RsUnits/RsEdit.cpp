@@ -200,13 +200,14 @@ void TRsCustomEdit::PaintNonClient(QPainter& painter)
         return;
     }
     if (FFlatStyle == rfsFlatNormal) {
-        painter.setPen(QPen(FlatBorderColor(), 0));
-        painter.setBrush(Qt::NoBrush);
-        const QPoint topLeft(FTopRect.left(), FTopRect.top());
-        const QPoint topRight(FTopRect.right(), FTopRect.top());
-        const QPoint bottomRight(FBottomRect.right(), FBottomRect.bottom());
-        const QPoint bottomLeft(FBottomRect.left(), FBottomRect.bottom());
-        painter.drawPolygon(QPolygon({topLeft, topRight, bottomRight, bottomLeft}));
+        // The outline along the outermost pixels of the bands, as four one-pixel strips: exactly one
+        // pixel wide and sharp at any scale.
+        const QRect outline(FTopRect.topLeft(), FBottomRect.bottomRight());
+        const QColor border = FlatBorderColor();
+        painter.fillRect(QRect(outline.left(), outline.top(), outline.width(), 1), border);
+        painter.fillRect(QRect(outline.left(), outline.bottom(), outline.width(), 1), border);
+        painter.fillRect(QRect(outline.left(), outline.top(), 1, outline.height()), border);
+        painter.fillRect(QRect(outline.right(), outline.top(), 1, outline.height()), border);
     } else if (FFlatStyle == rfsFlatRounded) {
         const QColor parentColor =
             parentWidget() ? parentWidget()->palette().color(parentWidget()->backgroundRole()) : color;

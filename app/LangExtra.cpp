@@ -9,7 +9,10 @@ QString LogLabel = u"ログ"_s;
 QString MsgWarnInstanceNotClosed = u"ほかの つみき！ (%s) が しゅーりょー しませんでした"_s;
 
 // ---- editing task lists and tasks
-QString MsgWarnTaskListNameTaken = u"「%s」は ほかの ファイルと おなじ なまえに なるので つかえません。"_s;
+QString MsgWarnTaskListNameTaken = u"[%s] は [%s] と おなじ ファイルに なるので つかえません"_s;
+QString MsgWarnTaskPathsSame = u"オリジナルと バックアップが おなじ ディレクトリーです"_s;
+QString MsgWarnTaskDstInsideSrc = u"バックアップが オリジナルの なかに あります (サブ ディレクトリーを ふくむ ときは つかえません)"_s;
+QString MsgWarnTaskSrcInsideDst = u"オリジナルが バックアップの なかに あります (ミラーリング では つかえません)"_s;
 
 // ---- keeping the backup safe
 QString LogDirErrorList = u"D エラー (よみこみ):"_s;
@@ -42,6 +45,9 @@ const QList<TLangExtraText>& ExtraLangTexts()
 
             // ---- editing task lists and tasks
             {u"Lang: Msg"_s, u"MsgWarnTaskListNameTaken"_s, &MsgWarnTaskListNameTaken, {}},
+            {u"Lang: Msg"_s, u"MsgWarnTaskPathsSame"_s, &MsgWarnTaskPathsSame, {}},
+            {u"Lang: Msg"_s, u"MsgWarnTaskDstInsideSrc"_s, &MsgWarnTaskDstInsideSrc, {}},
+            {u"Lang: Msg"_s, u"MsgWarnTaskSrcInsideDst"_s, &MsgWarnTaskSrcInsideDst, {}},
 
             // ---- keeping the backup safe
             {u"Lang: Log"_s, u"LogDirErrorList"_s, &LogDirErrorList, {}},

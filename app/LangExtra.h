@@ -18,7 +18,15 @@ extern QString LogLabel;
 extern QString MsgWarnInstanceNotClosed;
 
 // ---- editing task lists and tasks
+// The name of a task list would share its file with %s (another list's file, the settings file or the
+// shortcut key file).
 extern QString MsgWarnTaskListNameTaken;
+// The task's destination is its source: both paths follow the text.
+extern QString MsgWarnTaskPathsSame;
+// The destination lies inside the source and subdirectories are included.
+extern QString MsgWarnTaskDstInsideSrc;
+// The mirrored source lies inside the destination.
+extern QString MsgWarnTaskSrcInsideDst;
 
 // ---- keeping the backup safe
 extern QString LogDirErrorList;

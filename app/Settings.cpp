@@ -26,15 +26,6 @@ QString taskListKey(qsizetype i)
     return u"TaskList"_s + QString::number(i);
 }
 
-// One line per file that could not be written: the file and the system's reason.
-QString failureLine(const QString& fileName, const QString& reason)
-{
-    QString line = ErrorOccurredInFileText(fileName);
-    if (!reason.isEmpty())
-        line += u" ("_s + reason + u')';
-    return line;
-}
-
 void reportFailures(const QStringList& lines, QObject* owner)
 {
     if (!lines.isEmpty())
@@ -60,6 +51,14 @@ bool takeDistinctName(TRsTaskList& list, const QString& fileName, const TRsTaskL
 }
 
 } // namespace
+
+QString FileFailureLine(const QString& fileName, const QString& reason)
+{
+    QString line = ErrorOccurredInFileText(fileName);
+    if (!reason.isEmpty())
+        line += u" ("_s + reason + u')';
+    return line;
+}
 
 QString LoadLangFileNameSetting()
 {
@@ -96,7 +95,7 @@ TMainFormPlacement LoadMainSettings(const TMainFormPlacement& current, TRsTaskLi
             // Keeping a half-read list would overwrite its file with what was read at exit; leave the
             // file alone instead and say so.
             delete list;
-            unreadable << failureLine(fileName, reason);
+            unreadable << FileFailureLine(fileName, reason);
             continue;
         }
         manager.Add(list);
@@ -140,12 +139,12 @@ QStringList SaveMainSettings(const TMainFormPlacement& placement, int grid101Row
         QString reason;
         if (!list->SaveToFile(fileName, &reason)) {
             failed << fileName;
-            lines << failureLine(fileName, reason);
+            lines << FileFailureLine(fileName, reason);
         }
     }
     if (!ini.UpdateFile()) {
         failed << SettingsFileName();
-        lines << failureLine(SettingsFileName(), ini.errorString());
+        lines << FileFailureLine(SettingsFileName(), ini.errorString());
     }
     reportFailures(lines, owner);
     return failed;
@@ -164,6 +163,6 @@ bool SaveDialogPosition(const QString& dialogName, const TDialogPosition& positi
     ini.WriteInteger(dialogName, u"Top"_s, position.Top);
     if (ini.UpdateFile())
         return true;
-    reportFailures({failureLine(SettingsFileName(), ini.errorString())}, owner);
+    reportFailures({FileFailureLine(SettingsFileName(), ini.errorString())}, owner);
     return false;
 }

@@ -23,6 +23,10 @@ struct TMainFormPlacement
     int BottomPanelHeight = 150;
 };
 
+// One line of an error box for a file that could not be read or written: the file and the system's
+// reason.
+QString FileFailureLine(const QString& fileName, const QString& reason);
+
 // The value of "Language"/"LangFileName" (empty when missing).
 QString LoadLangFileNameSetting();
 

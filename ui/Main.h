@@ -117,9 +117,19 @@ public:
     // Writes the shortcut key file; a failure is shown in an error box over owner (may be null).
     bool WriteShortcutKeys(QWidget* owner);
 
+    // ---- For the task list and task dialogs
+    // Grid201's current row (1 is the first task).
+    int TaskGridRow() const;
+    // The task list grid's selection colour while it does not have the focus.
+    QColor InactiveSelectionColor() const;
+    // "SrcLabel: src" and " DstLabel: dst" on two lines, for the boxes about a task.
+    static QString TaskText(const QString& srcPath, const QString& dstPath);
+    static QString TaskText(const TRsTaskItem* task);
+
     // Tests of the window and its grids reach the run state and the handlers directly.
     friend class TestMainWindow;
     friend class TestGrids;
+    friend class TestEditCommands;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -188,6 +198,14 @@ private:
     void ActTaskConfigTaskExecute();
     void ActTaskMoveTaskUpwardExecute();
     void ActTaskMoveTaskDownwardExecute();
+    // Editing helpers (ui/MainEdit.cpp).
+    bool EditingAllowed() const;
+    void SetTaskListRows();
+    void SetTaskRows(const TRsTaskList* list);
+    // The task at Grid201's current row in the selected task list, when there is one.
+    TRsTaskItem* SelectedTask(int* index = nullptr) const;
+    void MoveSelectedTaskList(int step);
+    void MoveSelectedTask(int step);
 
     // ---- Grids (ui/MainGrids.cpp)
     void SetUpGrids();
@@ -256,8 +274,6 @@ private:
     void TestOrRunSelectedTask(QAction* command, const QString& confirmText, bool test);
     // Asks with a confirmation box; true on OK.
     bool ConfirmRunCommand(const QString& text, const QString& item);
-    // "SrcLabel: src" and " DstLabel: dst" on two lines, for the task commands' boxes.
-    static QString TaskText(const TRsTaskItem* task);
     void BeginRun(QAction* command);
     void EndRun(QAction* command);
     // Runs the enabled tasks of a list; shared by the task list commands and the command-line run.

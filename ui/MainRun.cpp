@@ -58,9 +58,14 @@ bool TMainForm::ConfirmRunCommand(const QString& text, const QString& item)
            TMsgDlgResult::OK;
 }
 
+QString TMainForm::TaskText(const QString& srcPath, const QString& dstPath)
+{
+    return SrcLabel + u": "_s + srcPath + u"\n "_s + DstLabel + u": "_s + dstPath;
+}
+
 QString TMainForm::TaskText(const TRsTaskItem* task)
 {
-    return SrcLabel + u": "_s + task->SrcPath + u"\n "_s + DstLabel + u": "_s + task->DstPath;
+    return TaskText(task->SrcPath, task->DstPath);
 }
 
 void TMainForm::WriteRunHeader(QAction* command, TRsTaskList* list, int index)
@@ -192,19 +197,6 @@ void TMainForm::ActTaskListStopTaskListExecute()
         RequestStop();
 }
 
-// The selected task list and the task at Grid201's current row, when there is one.
-static TRsTaskItem* currentTask(TRsTaskList* list, TRsGrid* grid, int* index)
-{
-    if (!list || list->Count() == 0)
-        return nullptr;
-    const int i = grid->Row() - 1;
-    if (i < 0 || i >= list->Count())
-        return nullptr;
-    if (index)
-        *index = i;
-    return list->Items(i);
-}
-
 void TMainForm::ActTaskTestTaskExecute()
 {
     TestOrRunSelectedTask(ActTaskTestTask, MsgConfirmTestItem, true);
@@ -224,7 +216,7 @@ void TMainForm::TestOrRunSelectedTask(QAction* command, const QString& confirmTe
         return;
     Grid201->setFocus();
     int index = -1;
-    TRsTaskItem* task = currentTask(list, Grid201, &index);
+    TRsTaskItem* task = SelectedTask(&index);
     if (!task)
         return;
     if (!ConfirmRunCommand(confirmText, TaskText(task)))
@@ -247,7 +239,7 @@ void TMainForm::ActTaskStopTaskExecute()
 {
     if (!FIsBackupRunning)
         return;
-    TRsTaskItem* task = currentTask(SelectedTaskList(), Grid201, nullptr);
+    TRsTaskItem* task = SelectedTask();
     if (!task)
         return;
     if (ConfirmRunCommand(MsgConfirmStopItem, TaskText(task)) && FIsBackupRunning)

@@ -1,6 +1,7 @@
 // The task list grid and the task grid on the real window: selecting lists, the check boxes, the
 // remembered rows, right clicks, shortened texts and their tooltips, geometry.
 
+#include "DialogDriver.h"
 #include "MainFormFixture.h"
 
 #include "RsUnits/RsGrid.h"
@@ -313,6 +314,8 @@ void TestGrids::doubleClicksOpenTheDialogs()
 {
     MainFormFixture f(Lists, stripFile());
     QVERIFY(f.open());
+    // Each dialog is closed again as soon as it shows.
+    ModalDialogCloser closer;
     QSignalSpy configList(f.form->Action(u"ActTaskListConfigTaskList"_s), &QAction::triggered);
     QSignalSpy configTask(f.form->Action(u"ActTaskConfigTask"_s), &QAction::triggered);
     TRsGrid* g1 = grid(f, "Grid101");
@@ -338,6 +341,7 @@ void TestGrids::doubleClicksOpenTheDialogs()
     QCOMPARE(configTask.count(), 2);
     QVERIFY(!enabledWhileDialogOpen);
     QVERIFY(task->Enabled);
+    QCOMPARE(closer.closed, 3);
 }
 
 void TestGrids::shortenedTextsAndTooltips()

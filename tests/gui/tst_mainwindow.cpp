@@ -1,6 +1,7 @@
 // The main window driven headless: layout, actions and menus, button pictures, help, header
 // routing and focus lamps, side strips, command strip states, the log pane's select-all, quit.
 
+#include "DialogDriver.h"
 #include "MainFormFixture.h"
 
 #include "app/Lang.h"
@@ -286,7 +287,8 @@ void TestMainWindow::buttonImages()
     QCOMPARE(config->Action(), f.form->Action(u"ActTaskConfigTask"_s));
     QCOMPARE(f.child<TRsPngButton>("PngButton105")->Action(), f.form->Action(u"ActTaskListMoveTaskListDownward"_s));
     QCOMPARE(f.child<TRsPngButton>("PngButton105")->Hint(), u"タスク リストを したへ"_s);
-    // Pressing a pane button executes its command.
+    // Pressing a pane button executes its command (its dialog is closed at once).
+    ModalDialogCloser closer;
     QSignalSpy triggered(f.form->Action(u"ActTaskListAddTaskList"_s), &QAction::triggered);
     f.child<TRsPngButton>("PngButton101")->Click();
     QCOMPARE(triggered.count(), 1);

@@ -62,6 +62,7 @@ private slots:
     void contextMenuRule();
     void textHintHiddenWhileFocused();
     void hugeAndControlText();
+    void sharpAtDoubleScale();
 };
 
 void TestRsEdit::defaults()
@@ -278,6 +279,32 @@ void TestRsEdit::hugeAndControlText()
     edit.resize(200, 23);
     QVERIFY(!grabImage(edit).isNull());
     QCOMPARE(edit.text().size(), qMin<qsizetype>(text.size(), edit.maxLength()));
+}
+
+void TestRsEdit::sharpAtDoubleScale()
+{
+    QWidget parent;
+    TRsEdit edit(&parent);
+    edit.SetBorderStyle(bsNone);
+    edit.SetFlatStyle(rfsFlatNormal);
+    edit.setGeometry(0, 0, 80, 23);
+    edit.SetColor(QColor(255, 255, 255));
+    edit.SetFlatBorderColor(QColor(0, 0, 255));
+    QImage image(160, 46, QImage::Format_RGB32);
+    image.setDevicePixelRatio(2.0);
+    image.fill(Qt::black);
+    edit.render(&image);
+    // At 200 % the one-pixel outline covers exactly two device pixels, with nothing blended.
+    for (int x : {40, 100}) {
+        QCOMPARE(image.pixel(x, 0), qRgb(0, 0, 255));
+        QCOMPARE(image.pixel(x, 1), qRgb(0, 0, 255));
+        QCOMPARE(image.pixel(x, 2), qRgb(255, 255, 255));
+        QCOMPARE(image.pixel(x, 43), qRgb(255, 255, 255));
+        QCOMPARE(image.pixel(x, 44), qRgb(0, 0, 255));
+        QCOMPARE(image.pixel(x, 45), qRgb(0, 0, 255));
+    }
+    QCOMPARE(image.pixel(1, 20), qRgb(0, 0, 255));
+    QCOMPARE(image.pixel(2, 20), qRgb(255, 255, 255));
 }
 
 QTEST_MAIN(TestRsEdit)
