@@ -19,25 +19,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// The program is assembled in <build>/dist; this test runs from <build>/tests.
-QString distDir()
-{
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../dist"_s);
-}
-
-bool copyTree(const QString& from, const QString& to)
-{
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + u'/' + QDir(from).relativeFilePath(source);
-        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target))
-            return false;
-        QFile::setPermissions(target, QFile(source).permissions());
-    }
-    return true;
-}
-
 // Every entry below dir, as relative paths.
 QStringList listing(const QString& dir)
 {
@@ -90,14 +71,14 @@ private:
 private slots:
     void initTestCase()
     {
-        QVERIFY2(QFile::exists(distDir() + u"/tsumiki"_s),
-                 qPrintable(u"the program has not been built: "_s + distDir() + u"/tsumiki"_s));
+        QVERIFY2(QFile::exists(testsupport::distDirectory() + u"/tsumiki"_s),
+                 qPrintable(u"the program has not been built: "_s + testsupport::distDirectory() + u"/tsumiki"_s));
     }
 
     void init()
     {
         m_dir = new QTemporaryDir;
-        QVERIFY(copyTree(distDir(), m_dir->path()));
+        QVERIFY(testsupport::copyTree(testsupport::distDirectory(), m_dir->path()));
         // Leftovers of a manual run of the program in the build tree are not part of the installation.
         for (const QString& leftover : {u"Lang/Tmk日本語_かな.lang"_s, u"tsumiki.ini"_s, u"tsumikiKey.ini"_s})
             QFile::remove(programDir() + leftover);

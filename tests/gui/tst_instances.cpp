@@ -2,6 +2,7 @@
 // sockets, copies that do not close, and three real copies of two program folders.
 
 #include "MainFormFixture.h"
+#include "support/TestSupport.h"
 #include "ui/InstanceChannel.h"
 #include "ui/QuitAllJob.h"
 
@@ -23,24 +24,6 @@ using namespace Qt::StringLiterals;
 namespace {
 
 const QString FakeExecutable = u"/opt/tsumiki/tsumiki"_s;
-
-QString distDir()
-{
-    return QDir::cleanPath(QCoreApplication::applicationDirPath() + u"/../dist"_s);
-}
-
-bool copyTree(const QString& from, const QString& to)
-{
-    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        const QString source = it.next();
-        const QString target = to + u'/' + QDir(from).relativeFilePath(source);
-        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target))
-            return false;
-        QFile::setPermissions(target, QFile(source).permissions());
-    }
-    return true;
-}
 
 // A copy of the program as the others see it: a server in this process under a made-up pid.
 struct FakeCopy
@@ -269,10 +252,10 @@ private slots:
     // folder's copies closes both, each writing its settings, and leaves the other running.
     void realCopies()
     {
-        QVERIFY2(QFile::exists(distDir() + u"/tsumiki"_s), "the program has not been built");
+        QVERIFY2(QFile::exists(testsupport::distDirectory() + u"/tsumiki"_s), "the program has not been built");
         QTemporaryDir folderA, folderB;
-        QVERIFY(copyTree(distDir(), folderA.path()));
-        QVERIFY(copyTree(distDir(), folderB.path()));
+        QVERIFY(testsupport::copyTree(testsupport::distDirectory(), folderA.path()));
+        QVERIFY(testsupport::copyTree(testsupport::distDirectory(), folderB.path()));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         env.insert(u"XDG_RUNTIME_DIR"_s, dir());

@@ -1,6 +1,10 @@
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
 #include <QFile>
+#include <QFileInfo>
 
 namespace testsupport {
 
@@ -29,6 +33,24 @@ QByteArray utf16leWithBom(const QString& text)
         out.append(char(u >> 8));
     }
     return out;
+}
+
+QString distDirectory()
+{
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../dist"));
+}
+
+bool copyTree(const QString& from, const QString& to)
+{
+    QDirIterator it(from, QDir::Files | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString source = it.next();
+        const QString target = to + QLatin1Char('/') + QDir(from).relativeFilePath(source);
+        if (!QDir().mkpath(QFileInfo(target).path()) || !QFile::copy(source, target))
+            return false;
+        QFile::setPermissions(target, QFile(source).permissions());
+    }
+    return true;
 }
 
 } // namespace testsupport

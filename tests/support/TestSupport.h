@@ -15,4 +15,9 @@ QByteArray readBytes(const QString& path);
 // The text as it is stored in the system's files: UTF-16 LE with the byte order mark.
 QByteArray utf16leWithBom(const QString& text);
 
+// The program folder the build assembles (<build>/dist; the tests run from <build>/tests).
+QString distDirectory();
+// Copies every file below from into to, with its permissions (a program folder of a test's own).
+bool copyTree(const QString& from, const QString& to);
+
 } // namespace testsupport
