@@ -4,6 +4,7 @@
 #include "app/ProgramDir.h"
 #include "RsUnits/RsSpacer.h"
 #include "RsUnits/RsVersionInfo.h"
+#include "ui/DialogLook.h"
 #include "ui/Main.h"
 #include "ui/ProgramResources.h"
 #include "ui/ProgramVersion.h"
@@ -55,18 +56,9 @@ QString TAboutForm::WebSiteAddress()
 
 void TAboutForm::FormCreate()
 {
-    m_dpi = screen() ? screen()->logicalDotsPerInchY() : 96.0;
-    if (m_dpi <= 0)
-        m_dpi = 96.0;
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setModal(true);
-
-    const auto label = [this](const QString& name) {
-        auto* l = new QLabel(this);
-        l->setObjectName(name);
-        l->setTextFormat(Qt::PlainText);
-        return l;
-    };
+    m_dpi = ScreenDpi(this);
+    SetFixedDialogFrame(this);
+    const auto label = [this](const QString& name) { return MakePlainLabel(this, name); };
     TitleLabel = label(u"TitleLabel"_s);
     IconImage = label(u"IconImage"_s);
     IconImage->setAlignment(Qt::AlignCenter);

@@ -2,6 +2,7 @@
 
 #include "RsUnits/RsEdit.h"
 #include "RsUnits/RsSpacer.h"
+#include "ui/DialogLook.h"
 #include "ui/Main.h"
 
 #include <QApplication>
@@ -22,14 +23,10 @@ TConfigDialog::TConfigDialog(TMainForm& mainForm, const QString& name, QPoint de
     , m_designed(designed)
 {
     setObjectName(name);
-    const QScreen* screen = mainForm.screen() ? mainForm.screen() : QGuiApplication::primaryScreen();
-    m_dpi = screen && screen->logicalDotsPerInchY() > 0 ? screen->logicalDotsPerInchY() : 96.0;
+    m_dpi = ScreenDpi(&mainForm);
     setFont(QApplication::font());
-    // A fixed dialog border: no resizing, no minimise or maximise box.
-    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    SetFixedDialogFrame(this);
     setFixedSize(Scaled(clientWidth), Scaled(clientHeight));
-    setModal(true);
 }
 
 int TConfigDialog::Scaled(int size) const
@@ -45,8 +42,7 @@ void TConfigDialog::Place(QWidget* control, int left, int top, int width, int he
 
 QLabel* TConfigDialog::MakeLabel(QWidget* parent, const QString& name, int left, int top)
 {
-    auto* label = new QLabel(parent);
-    label->setObjectName(name);
+    QLabel* label = MakePlainLabel(parent, name);
     label->move(Scaled(left), Scaled(top));
     return label;
 }

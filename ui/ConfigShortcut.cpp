@@ -6,6 +6,7 @@
 #include "RsUnits/RsEdit.h"
 #include "RsUnits/RsGrid.h"
 #include "RsUnits/RsHotkey.h"
+#include "ui/DialogLook.h"
 #include "ui/Main.h"
 #include "ui/WindowKeys.h"
 
@@ -32,18 +33,9 @@ TConfigShortcutForm::TConfigShortcutForm(TMainForm* owner)
     , m_main(owner)
 {
     setObjectName(DialogName);
-    m_dpi = screen() ? screen()->logicalDotsPerInchY() : 96.0;
-    if (m_dpi <= 0)
-        m_dpi = 96.0;
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
-    setModal(true);
-
-    const auto label = [this](const QString& name) {
-        auto* l = new QLabel(this);
-        l->setObjectName(name);
-        l->setTextFormat(Qt::PlainText);
-        return l;
-    };
+    m_dpi = ScreenDpi(this);
+    SetFixedDialogFrame(this);
+    const auto label = [this](const QString& name) { return MakePlainLabel(this, name); };
     const auto button = [this](const QString& name) {
         auto* b = new QPushButton(this);
         b->setObjectName(name);
