@@ -22,6 +22,20 @@ constexpr int ExitUsageError = 2;
 // Exit status of an interactive start refused because there is no display.
 constexpr int ExitNoDisplay = 1;
 
+// The program says what it has to say through its message boxes (on standard error without a
+// display); what the toolkit prints on its own is dropped, fatal errors apart.
+QtMessageHandler toolkitHandler = nullptr;
+
+void dropToolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& message)
+{
+    if (type != QtFatalMsg)
+        return;
+    if (toolkitHandler)
+        toolkitHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(message));
+}
+
 bool platformChosenByUser()
 {
     return qEnvironmentVariableIsSet("QT_QPA_PLATFORM");
@@ -39,6 +53,13 @@ int main(int argc, char* argv[])
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
+    TCommandLineRequest request;
+    const TCommandLineResult parsed = ParseCommandLine(arguments, request);
+    // An unattended run (from cron, say) is silent unless something is wrong: the toolkit's own
+    // notes about the environment ("XDG_RUNTIME_DIR not set", ...) would be mailed on every run.
+    // Asking for them with QT_LOGGING_RULES still shows them.
+    if (parsed == TCommandLineResult::Ok && request.silent && !qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
+        toolkitHandler = qInstallMessageHandler(dropToolkitMessage);
     if (!userPlatform) {
         qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
         // A failed display connection is expected here and handled below; keep the probe quiet.
@@ -63,8 +84,6 @@ int main(int argc, char* argv[])
     }
 
     ClearCommandLineRunRequest();
-    TCommandLineRequest request;
-    const TCommandLineResult parsed = ParseCommandLine(arguments, request);
     if (parsed != TCommandLineResult::Ok) {
         ShowMsgDialog(CommandLineErrorText(parsed), TMsgDlgType::Error);
         return ExitUsageError;
