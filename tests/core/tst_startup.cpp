@@ -78,10 +78,7 @@ private slots:
     void init()
     {
         m_dir = new QTemporaryDir;
-        QVERIFY(testsupport::copyTree(testsupport::distDirectory(), m_dir->path()));
-        // Leftovers of a manual run of the program in the build tree are not part of the installation.
-        for (const QString& leftover : {u"Lang/Tmk日本語_かな.lang"_s, u"tsumiki.ini"_s, u"tsumikiKey.ini"_s})
-            QFile::remove(programDir() + leftover);
+        QVERIFY(testsupport::copyProgramFolder(m_dir->path()));
         m_installed = listing(m_dir->path());
         QVERIFY(m_installed.contains(u"tsumiki"_s));
         QVERIFY(m_installed.contains(u"Lang/English.lang"_s));

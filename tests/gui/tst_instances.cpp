@@ -254,8 +254,8 @@ private slots:
     {
         QVERIFY2(QFile::exists(testsupport::distDirectory() + u"/tsumiki"_s), "the program has not been built");
         QTemporaryDir folderA, folderB;
-        QVERIFY(testsupport::copyTree(testsupport::distDirectory(), folderA.path()));
-        QVERIFY(testsupport::copyTree(testsupport::distDirectory(), folderB.path()));
+        QVERIFY(testsupport::copyProgramFolder(folderA.path()));
+        QVERIFY(testsupport::copyProgramFolder(folderB.path()));
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         env.insert(u"XDG_RUNTIME_DIR"_s, dir());

@@ -53,4 +53,15 @@ bool copyTree(const QString& from, const QString& to)
     return true;
 }
 
+bool copyProgramFolder(const QString& to)
+{
+    if (!copyTree(distDirectory(), to))
+        return false;
+    const QDir dir(to);
+    for (const QString& leftover : dir.entryList({QStringLiteral("*.ini"), QStringLiteral("*.log")}, QDir::Files))
+        QFile::remove(dir.filePath(leftover));
+    QFile::remove(dir.filePath(QStringLiteral("Lang/Tmk日本語_かな.lang")));
+    return true;
+}
+
 } // namespace testsupport

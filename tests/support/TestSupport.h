@@ -17,7 +17,10 @@ QByteArray utf16leWithBom(const QString& text);
 
 // The program folder the build assembles (<build>/dist; the tests run from <build>/tests).
 QString distDirectory();
-// Copies every file below from into to, with its permissions (a program folder of a test's own).
+// Copies every file below from into to, with its permissions.
 bool copyTree(const QString& from, const QString& to);
+// A program folder of a test's own: the built installation without what a manual run of the program
+// in the build tree left there (settings, shortcut keys, task lists, logs, the default language file).
+bool copyProgramFolder(const QString& to);
 
 } // namespace testsupport
