@@ -35,6 +35,12 @@ QString KeyUseSelectAllLog = u"ログ: ぜんぶ せんたく"_s;
 QString KeyUseCopyLog = u"ログ: コピー"_s;
 QString KeyUseMoveFocus = u"ウィンドー: フォーカスの いどー"_s;
 
+// ---- the run and its progress
+
+// ---- faithful copies
+
+// ---- large runs
+
 const QList<TLangExtraText>& ExtraLangTexts()
 {
     static const QList<TLangExtraText> texts = [] {
@@ -69,6 +75,12 @@ const QList<TLangExtraText>& ExtraLangTexts()
             {u"Lang: Msg"_s, u"KeyUseSelectAllLog"_s, &KeyUseSelectAllLog, {}},
             {u"Lang: Msg"_s, u"KeyUseCopyLog"_s, &KeyUseCopyLog, {}},
             {u"Lang: Msg"_s, u"KeyUseMoveFocus"_s, &KeyUseMoveFocus, {}},
+
+            // ---- the run and its progress
+
+            // ---- faithful copies
+
+            // ---- large runs
         };
         // The built-in text is what the variable held before any language file was read.
         for (TLangExtraText& t : list)

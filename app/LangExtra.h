@@ -51,6 +51,12 @@ extern QString KeyUseSelectAllLog;
 extern QString KeyUseCopyLog;
 extern QString KeyUseMoveFocus;
 
+// ---- the run and its progress
+
+// ---- faithful copies
+
+// ---- large runs
+
 struct TLangExtraText
 {
     QString section;
