@@ -58,9 +58,17 @@ public:
     TMD5Digest HashBytes(const void* data, size_t length) const;
 };
 
+enum class TDigestRead {
+    FromCache,  // whatever the system serves: the page cache where it holds the file
+    FromDevice, // the file's data flushed and dropped from the cache first, so the device is read
+};
+
 // Digest of a file, read through the cached file stream (read, deny write). Raises
-// ERsCachedFileStreamError when the file cannot be opened or read.
-TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABreak);
+// ERsCachedFileStreamError when the file cannot be opened or read, or (FromDevice) its data cannot
+// be written to its device. The reads run on a helper thread: when ABreak answers true and a read
+// does not return within half a second, the caller is freed and gets an empty digest.
+TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABreak,
+                      TDigestRead read = TDigestRead::FromCache);
 
 // True when both digests have the same 16 bytes.
 bool SameMD5Digest(const TMD5Digest& a, const TMD5Digest& b);

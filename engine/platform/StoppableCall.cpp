@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdint>
 #include <exception>
 #include <mutex>
 #include <thread>
@@ -29,6 +30,8 @@ struct StoppableShared
     // The caller's stop test while the caller waits (it lives in the caller's frame); null otherwise.
     const StopTest* stop = nullptr;
     std::atomic<bool> cancel{false};
+    // When the job last asked (steady clock, ns): a job that keeps asking sees a stop by itself.
+    std::atomic<int64_t> lastAsked{0};
     int lastErrorCode = 0;
     std::exception_ptr exception;
 };
@@ -37,10 +40,21 @@ struct StoppableShared
 
 using detail::StoppableShared;
 
+namespace {
+
+int64_t steadyNow()
+{
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+} // namespace
+
 bool Cancellation::operator()() const
 {
     if (m_shared->cancel.load(std::memory_order_relaxed))
         return true;
+    m_shared->lastAsked.store(steadyNow(), std::memory_order_relaxed);
     const std::lock_guard lock(m_shared->mutex);
     if (m_shared->abandoned || (m_shared->stop && *m_shared->stop && (*m_shared->stop)()))
         m_shared->cancel.store(true);
@@ -51,9 +65,12 @@ namespace {
 
 using namespace std::chrono_literals;
 
-// How often the waiting caller asks its stop test, and how long it gives a cancelled job to end by
-// itself (a copy asks between chunks; only a job stuck in the system takes longer).
+// How often the waiting caller looks at the job; how long a job may go without asking before the
+// caller asks the stop test for it (a job that keeps asking is the only one to ask, so the test is
+// asked once per step, as it would be without a helper); and how long a cancelled job is given to
+// end by itself (a copy asks between chunks; only a job stuck in the system takes longer).
 constexpr auto kStopPoll = 40ms;
+constexpr auto kSilence = 200ms;
 constexpr auto kGrace = 500ms;
 
 void helperLoop(std::shared_ptr<StoppableShared> shared)
@@ -156,6 +173,7 @@ JobOutcome runStoppable(StoppableJob job, const StopTest& stop)
     shared->jobDone = false;
     shared->stop = stop ? &stop : nullptr;
     shared->cancel.store(false);
+    shared->lastAsked.store(steadyNow());
     shared->exception = nullptr;
     shared->wake.notify_all();
     std::chrono::steady_clock::time_point deadline;
@@ -165,7 +183,8 @@ JobOutcome runStoppable(StoppableJob job, const StopTest& stop)
         if (shared->jobDone)
             break;
         if (!stopped) {
-            if (!shared->cancel.load() && !(stop && stop()))
+            const bool silent = steadyNow() - shared->lastAsked.load() >= std::chrono::nanoseconds(kSilence).count();
+            if (!shared->cancel.load() && !(silent && stop && stop()))
                 continue;
             stopped = true;
             shared->cancel.store(true);

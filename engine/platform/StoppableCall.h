@@ -13,7 +13,8 @@
 
 namespace platform {
 
-// Asked on the calling thread while the job runs, and by the job itself between its steps.
+// Asked by the job between its steps (on the helper thread) and, while the job is silent, by the
+// caller: it must be safe to ask from either thread.
 using StopTest = std::function<bool()>;
 
 namespace detail {
@@ -41,9 +42,10 @@ enum class JobOutcome {
     Abandoned, // still busy half a second after the stop: the caller went on without it
 };
 
-// Runs job on the calling thread's helper thread and waits for it, asking stop (may be empty) every
-// few hundredths of a second; the job sees a stop at its next step. A job that has not returned half
-// a second after the stop is abandoned. The job's last platform error (lastError) becomes the
+// Runs job on the calling thread's helper thread and waits for it. A job that asks its Cancellation
+// asks stop (may be empty) through it, on the helper; for a job that has not asked for a fifth of a
+// second the caller asks stop itself. A job that has not returned half a second after the stop is
+// abandoned. The job's last platform error (lastError) becomes the
 // caller's; an exception it throws is thrown again here. An abandoned job leaves ECANCELED as the
 // caller's last error.
 JobOutcome runStoppable(StoppableJob job, const StopTest& stop);

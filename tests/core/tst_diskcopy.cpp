@@ -4,6 +4,7 @@
 
 #include "BackupTestRun.h"
 
+#include "engine/MD5.h"
 #include "engine/platform/Durability.h"
 #include "engine/platform/Platform.h"
 
@@ -151,8 +152,13 @@ private slots:
         QVERIFY(platform::syncFileSystem(PathViewOf(disk.path()), nullptr));
         QVERIFY(disk.patchImage(written, onDevice));
         QCOMPARE(ReadFile(file), written); // still the cache's
-        QVERIFY(platform::dropCachedData(PathViewOf(file)));
+        const TMD5 md5;
+        QVERIFY(SameMD5Digest(GetFileMD5(file, nullptr), md5.HashBytes(written.constData(), size_t(written.size()))));
+        // A verification's digest reads what the device holds.
+        QVERIFY(SameMD5Digest(GetFileMD5(file, nullptr, TDigestRead::FromDevice),
+                              md5.HashBytes(onDevice.constData(), size_t(onDevice.size()))));
         QCOMPARE(ReadFile(file), onDevice);
+        QVERIFY(platform::dropCachedData(PathViewOf(file)));
     }
 
     void syncFileSystem()
