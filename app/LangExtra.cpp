@@ -38,6 +38,10 @@ QString KeyUseMoveFocus = u"ウィンドー: フォーカスの いどー"_s;
 // ---- the run and its progress
 
 // ---- faithful copies
+QString LogPermissionsNotKept = u"ちゅーい (パーミッションを たもてません):"_s;
+QString LogSkipPseudoFileSystem = u"よみこみ しません (とくしゅな ファイル システム):"_s;
+QString LogReasonDigestsDiffer = u"MD5 が ちがいます"_s;
+QString LogDstErrorSync = u"エラー (ディスクへの かきこみ):"_s;
 
 // ---- large runs
 
@@ -79,6 +83,10 @@ const QList<TLangExtraText>& ExtraLangTexts()
             // ---- the run and its progress
 
             // ---- faithful copies
+            {u"Lang: Log"_s, u"LogPermissionsNotKept"_s, &LogPermissionsNotKept, {}},
+            {u"Lang: Log"_s, u"LogSkipPseudoFileSystem"_s, &LogSkipPseudoFileSystem, {}},
+            {u"Lang: Log"_s, u"LogReasonDigestsDiffer"_s, &LogReasonDigestsDiffer, {}},
+            {u"Lang: Log"_s, u"LogDstErrorSync"_s, &LogDstErrorSync, {}},
 
             // ---- large runs
         };

@@ -54,6 +54,17 @@ extern QString KeyUseMoveFocus;
 // ---- the run and its progress
 
 // ---- faithful copies
+// Once per task: the destination's file system keeps no permission bits; the copies have their
+// content and times all the same. The destination follows.
+extern QString LogPermissionsNotKept;
+// A directory or file on a pseudo file system (proc, sys, ...), which the scan does not read; its
+// path follows.
+extern QString LogSkipPseudoFileSystem;
+// The reason in parentheses after a verification whose digests differ.
+extern QString LogReasonDigestsDiffer;
+// What the task wrote could not be flushed to the destination's disk; the destination and the
+// system's reason follow.
+extern QString LogDstErrorSync;
 
 // ---- large runs
 
