@@ -16,9 +16,9 @@ namespace platform {
 // error recorded: the device reported a write error (EIO, ENOSPC, ...), or ECANCELED after a stop.
 bool syncFileSystem(PathView path, const std::atomic<bool>* stopFlag);
 
-// Flushes one file's data to its device and drops its pages from the page cache, so that the next
-// read of it comes from the device. False with the error recorded when the file cannot be opened or
-// its data cannot be written.
+// Writes one file's data out to its device and drops its pages from the page cache, so that the
+// next read of it comes from the device. Not a durable flush (see syncFileSystem). False with the
+// error recorded when the file cannot be opened or its data cannot be written.
 bool dropCachedData(PathView file);
 
 } // namespace platform
