@@ -1,8 +1,11 @@
 #include "engine/DoBackupThread.h"
 
 #include "app/Lang.h"
+#include "app/LangExtra.h"
+#include "engine/EscapeForLog.h"
 #include "engine/MD5.h"
 #include "engine/RsFileUtils.h"
+#include "engine/platform/Durability.h"
 #include "model/RsTaskList.h"
 
 #include <algorithm>
@@ -69,8 +72,31 @@ void TDoBackupThread::Execute()
         }
     }
     RestoreDeferredDirAttributes();
+    if (!FIsTesting)
+        MakeDurable();
     FlushLogLines();
     SignalDone({});
+}
+
+void TDoBackupThread::MakeDurable()
+{
+    // One flush of the destination's whole file system, not one per file; the task's footer (and
+    // the log file that says it finished) come only after it.
+    const QString base = FDstList->BasePath();
+    if (platform::syncFileSystem(PathViewOf(base), m_stopFlag) || platform::lastError().code == ECANCELED)
+        return;
+    const QString shown = base.size() > 1 && base.endsWith(u'/') ? base.chopped(1) : base;
+    AddLogLine(LogDstErrorSync + u' ' + EscapeForLog(shown) + u' ' + LastErrorText(), true, true);
+}
+
+void TDoBackupThread::NotePermissionsNotKept()
+{
+    if (m_permissionsNoted)
+        return;
+    m_permissionsNoted = true;
+    const QString base = FDstList->BasePath();
+    const QString shown = base.size() > 1 && base.endsWith(u'/') ? base.chopped(1) : base;
+    AddLogLine(LogPermissionsNotKept + u' ' + EscapeForLog(shown), true);
 }
 
 bool TDoBackupThread::Walk(const QList<qint32>& indices, bool backwards, const std::function<void(qint32)>& step)
@@ -92,37 +118,57 @@ bool TDoBackupThread::Walk(const QList<qint32>& indices, bool backwards, const s
 
 void TDoBackupThread::ItemDone(const QString& key, const QString& subject)
 {
-    AddLogLine(key + u' ' + subject, true);
+    AddLogLine(key + u' ' + EscapeForLog(subject), true);
 }
 
 void TDoBackupThread::ItemFailed(const QString& key, const QString& subject)
 {
     // The reason is the thread's last error, read right after the failing step.
-    AddLogLine(key + u' ' + subject + u' ' + LastErrorText(), true, true);
+    AddLogLine(key + u' ' + EscapeForLog(subject) + u' ' + LastErrorText(), true, true);
 }
 
-void TDoBackupThread::ApplyDirAttributes(const QString& path, quint32 attributes)
+bool TDoBackupThread::ApplyDirAttributes(const QString& path, quint32 attributes)
 {
     platform::DirEntry entry;
     if (!platform::statPath(PathViewOf(path), false, entry))
         ThrowLastError(path);
-    // A link in the destination is never entered: changing its permissions would change its target.
-    if (entry.kind == platform::EntryKind::Directory) {
-        quint32 applied = attributes;
-        const quint32 permissions = attributes >> 16;
-        if (permissions != 0 && (attributes & kOwnerAll) != kOwnerAll) {
-            // Without owner write and search permission no file could be copied below it; the
-            // directory gets its own bits once the files are in place.
-            applied |= kOwnerAll;
-            m_deferredDirAttributes.append({path, attributes});
-        }
-        if (!platform::setAttributes(PathViewOf(path), applied))
-            ThrowLastError(path);
+    // A link in the destination is never entered: changing its permissions would change its target,
+    // and saying that they changed would not be true.
+    if (entry.kind != platform::EntryKind::Directory) {
+        platform::setLastError(ELOOP);
+        ThrowLastError(path);
     }
-    if (attributes & platform::kAttrCompressed)
+    // A scanned word always carries the permission bits, mode 000 included: they are set exactly.
+    const quint32 permissions = attributes >> 16;
+    quint32 applied = permissions;
+    const bool deferred = (attributes & kOwnerAll) != kOwnerAll;
+    if (deferred) {
+        // Without owner write and search permission no file could be copied below it; the
+        // directory gets its own bits once the files are in place.
+        applied |= kOwnerAll >> 16;
+    }
+    bool changed = true;
+    switch (platform::setPermissionsIfKept(PathViewOf(path), applied)) {
+    case platform::PermissionResult::Kept:
+        if (deferred)
+            m_deferredDirAttributes.append({path, attributes});
+        break;
+    case platform::PermissionResult::NotKept:
+        NotePermissionsNotKept();
+        changed = false;
+        break;
+    case platform::PermissionResult::Failed:
+        ThrowLastError(path);
+    }
+    if (attributes & platform::kAttrCompressed) {
         SetCompressedAttribute(path, attributes, true);
-    if (attributes & platform::kAttrEncrypted)
+        changed = true;
+    }
+    if (attributes & platform::kAttrEncrypted) {
         SetEncryptedAttribute(path, attributes, true);
+        changed = true;
+    }
+    return changed;
 }
 
 void TDoBackupThread::RestoreDeferredDirAttributes()
@@ -136,7 +182,7 @@ void TDoBackupThread::RestoreDeferredDirAttributes()
     m_checkedParents.clear();
     for (qsizetype k = m_deferredDirAttributes.size() - 1; k >= 0; --k) {
         const auto& [path, attributes] = m_deferredDirAttributes.at(k);
-        platform::setAttributes(PathViewOf(path), attributes);
+        platform::setPermissions(PathViewOf(path), attributes >> 16);
     }
     m_deferredDirAttributes.clear();
 }
@@ -183,9 +229,12 @@ void TDoBackupThread::CopyItem(const TRsBackupItem& source, const QString& desti
     // Through a temporary file renamed into place: a failed or stopped copy leaves the old backup
     // as it was and no partial file.
     const QString sourceName = source.FileName();
-    if (platform::copyFile(PathViewOf(sourceName), PathViewOf(destination), m_stopFlag)
+    platform::CopyNotes notes;
+    if (platform::copyFile(PathViewOf(sourceName), PathViewOf(destination), m_stopFlag, &notes)
         != platform::CopyResult::Copied)
         ThrowLastError(destination);
+    if (notes.permissionsNotKept)
+        NotePermissionsNotKept();
 }
 
 void TDoBackupThread::DoDirCopy()
@@ -195,9 +244,10 @@ void TDoBackupThread::DoDirCopy()
     const bool attribOk = Walk(FIndexLists->DirAttribIndexList, false, [&](qint32 i) {
         const QString& subject = src[i];
         try {
-            if (!FIsTesting)
-                ApplyDirAttributes(dstBase + subject, src.Attribute(i));
-            ItemDone(LogDirAttrib, subject);
+            // Where the destination keeps no permission bits and nothing else was to change,
+            // nothing changed: no line but the task's one note says so.
+            if (FIsTesting || ApplyDirAttributes(dstBase + subject, src.Attribute(i)))
+                ItemDone(LogDirAttrib, subject);
         } catch (const std::exception&) {
             ItemFailed(LogDirErrorAttrib, subject);
         }
@@ -258,6 +308,7 @@ void TDoBackupThread::DoFileCopy()
             }
             ItemDone(LogFileNew, s.RelativePath());
         } catch (const std::exception&) {
+            m_copyFailed.insert(i);
             ItemFailed(LogFileErrorNew, s.RelativePath());
         }
     });
@@ -274,6 +325,7 @@ void TDoBackupThread::DoFileCopy()
             }
             ItemDone(LogFileOverwrite, s.RelativePath());
         } catch (const std::exception&) {
+            m_copyFailed.insert(i);
             ItemFailed(LogFileErrorOverwrite, s.RelativePath());
         }
     });
@@ -286,13 +338,16 @@ void TDoBackupThread::DoFileVerify()
     const QString dstBase = FDstList->BasePath();
     for (const QList<qint32>* indices : {&FIndexLists->FileNewIndexList, &FIndexLists->FileOverwriteIndexList}) {
         for (const qint32 i : *indices) {
+            if (m_copyFailed.contains(i))
+                continue; // its copy's error line said it all: there is no copy to verify
             const TRsBackupItem& s = FSrcList->Items(i);
             const QString subject = dstBase + s.RelativePath();
             TMD5Digest digest;
             bool ok = true;
             QString reason;
             try {
-                digest = GetFileMD5(subject, FCheckBreakFlag);
+                // From the device, not from the cache that still holds what was written.
+                digest = GetFileMD5(subject, FCheckBreakFlag, TDigestRead::FromDevice);
             } catch (const std::exception&) {
                 ok = false;
                 reason = LastErrorText();
@@ -302,11 +357,12 @@ void TDoBackupThread::DoFileVerify()
                 return;
             }
             if (!ok)
-                AddLogLine(LogFileErrorMisc + u' ' + subject + u' ' + reason, true, true);
+                AddLogLine(LogFileErrorMisc + u' ' + EscapeForLog(subject) + u' ' + reason, true, true);
             else if (SameMD5Digest(s.MD5(), digest))
                 ItemDone(LogFileVerify, subject);
             else
-                ItemFailed(LogFileErrorVerify, subject);
+                AddLogLine(LogFileErrorVerify + u' ' + EscapeForLog(subject) + u" ("_s + LogReasonDigestsDiffer + u')',
+                           true, true);
             if (FlushDue())
                 FlushLogLines();
             if (IsStopping()) {
