@@ -336,6 +336,10 @@ void TDoBackupThread::DoFileVerify()
     if (!m_verifying || FIsTesting)
         return;
     const QString dstBase = FDstList->BasePath();
+    // The copies go to the disk together first, in one flush of the destination the disk can order
+    // as it likes; each copy's pages are then clean, and dropping them before its digest costs no
+    // write of its own.
+    platform::syncFileSystem(PathViewOf(dstBase), m_stopFlag);
     for (const QList<qint32>* indices : {&FIndexLists->FileNewIndexList, &FIndexLists->FileOverwriteIndexList}) {
         for (const qint32 i : *indices) {
             if (m_copyFailed.contains(i))
