@@ -217,8 +217,7 @@ void TMainForm::FormCreate()
     // 5. Settings: placement, pane sizes and every task list.
     const TMainFormPlacement current{x(), y(), width(), height(), 0, 361, 150};
     m_placement = LoadMainSettings(current, AManager, this);
-    move(m_placement.Left, m_placement.Top);
-    resize(m_placement.Width, m_placement.Height);
+    ApplyStoredBounds();
 
     // 6. Shortcut keys from the shortcut key file, the defaults without it.
     ReadShortcutKeys();
@@ -487,6 +486,7 @@ void TMainForm::CommandLineBranch()
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    WatchFrame();
     if (!event->spontaneous())
         FormShow();
 }
@@ -587,27 +587,6 @@ void TMainForm::Task1Click()
 
 // ---------------------------------------------------------------------------------------------
 // Destruction
-
-TMainFormPlacement TMainForm::currentPlacement() const
-{
-    TMainFormPlacement p = m_placement;
-    const Qt::WindowStates state = windowState();
-    // A maximised window keeps the bounds it has; any other (a minimised one too) its normal ones.
-    const bool maximised = (state & Qt::WindowMaximized) && !(state & Qt::WindowMinimized);
-    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    const QRect bounds = maximised ? geometry() : normal;
-    p.Left = maximised ? frameGeometry().left() : normal.left() - (geometry().left() - frameGeometry().left());
-    p.Top = maximised ? frameGeometry().top() : normal.top() - (geometry().top() - frameGeometry().top());
-    p.Width = bounds.width();
-    p.Height = bounds.height();
-    // A window closed while minimised, from whichever state, opens normal again.
-    p.WindowState = maximised ? 2 : 0;
-    if (m_rowShown) {
-        p.LeftPanelWidth = LeftPanel->width();
-        p.BottomPanelHeight = BottomPanel->height();
-    }
-    return p;
-}
 
 void TMainForm::FormDestroy()
 {

@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QPoint>
+#include <QSize>
 #include <QStringList>
 
 #include <atomic>
@@ -136,6 +137,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // ---- Creation, show, destruction (ui/Main.cpp)
@@ -153,6 +156,11 @@ private:
     void CommandLineBranch();
     void WMStartupRun();
     TMainFormPlacement currentPlacement() const;
+    // ---- Outer bounds (ui/MainPlacement.cpp): the settings hold the window's frame included, as the
+    // user sees it; Qt sizes the client area, and knows the frame only once a window manager framed it.
+    void ApplyStoredBounds();
+    void FitStoredOuterSize();
+    void WatchFrame();
     int Scaled(int size) const;
 
     // ---- Command strip, focus lamps, header routing (ui/MainPanes.cpp)
@@ -410,6 +418,8 @@ private:
     QPoint m_grid201DblClickPos;
     Qt::KeyboardModifiers m_grid201DblClickShift;
     TMainFormPlacement m_placement;
+    // The stored outer size, until the frame is known and the client area has been fitted to it.
+    QSize m_outerSizeToFit;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QMenu*> m_menus;
 };
