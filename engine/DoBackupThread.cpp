@@ -1,6 +1,7 @@
 #include "engine/DoBackupThread.h"
 
 #include "app/Lang.h"
+#include "app/LangExtra.h"
 #include "engine/MD5.h"
 #include "engine/RsFileUtils.h"
 #include "model/RsTaskList.h"
@@ -27,20 +28,11 @@ TDoBackupThread::TDoBackupThread(TRsBackupList* srcList, TRsBackupList* dstList,
                                  const TBackupIndexLists* indexLists, QStringList* logList,
                                  const TBreakFunction& checkBreakFlag, const std::atomic<bool>* stopFlag,
                                  bool isTesting)
-    : FSrcList(srcList)
-    , FDstList(dstList)
-    , FList(list)
-    , FIndex(index)
+    : TTaskWorker(srcList, dstList, list, index, logList, checkBreakFlag)
     , FIndexLists(indexLists)
-    , FLogList(logList)
-    , FCheckBreakFlag(checkBreakFlag)
     , m_stopFlag(stopFlag)
     , FIsTesting(isTesting)
 {
-    if (FList && FIndex >= 0 && FIndex < FList->Count())
-        m_verifying = FList->Items(FIndex)->Verifying;
-    SetLogList(FLogList);
-    start();
 }
 
 TDoBackupThread::~TDoBackupThread()
@@ -48,29 +40,13 @@ TDoBackupThread::~TDoBackupThread()
     StopThread();
 }
 
-bool TDoBackupThread::IsStopping() const
-{
-    return Terminated() || IsBreakRequested(FCheckBreakFlag);
-}
-
 void TDoBackupThread::Execute()
 {
-    using Phase = void (TDoBackupThread::*)();
-    const Phase phases[] = {&TDoBackupThread::DoDirCopy, &TDoBackupThread::DoFileCopy,
-                            &TDoBackupThread::DoFileVerify, &TDoBackupThread::DoFileDelete,
-                            &TDoBackupThread::DoDirDelete};
     if (!FIsTesting)
         RemoveTemporaryFiles();
-    for (const Phase phase : phases) {
-        (this->*phase)();
-        if (IsStopping()) {
-            Terminate();
-            break;
-        }
-    }
+    RunPhases({[this] { DoDirCopy(); }, [this] { DoFileCopy(); }, [this] { DoFileVerify(); },
+               [this] { DoFileDelete(); }, [this] { DoDirDelete(); }});
     RestoreDeferredDirAttributes();
-    FlushLogLines();
-    SignalDone({});
 }
 
 bool TDoBackupThread::Walk(const QList<qint32>& indices, bool backwards, const std::function<void(qint32)>& step)
@@ -78,8 +54,8 @@ bool TDoBackupThread::Walk(const QList<qint32>& indices, bool backwards, const s
     const qsizetype n = indices.size();
     for (qsizetype k = 0; k < n; ++k) {
         step(indices.at(backwards ? n - 1 - k : k));
-        if (FlushDue())
-            FlushLogLines();
+        ItemDone();
+        FlushIfDue();
         if (IsStopping())
             break;
     }
@@ -90,15 +66,14 @@ bool TDoBackupThread::Walk(const QList<qint32>& indices, bool backwards, const s
     return true;
 }
 
-void TDoBackupThread::ItemDone(const QString& key, const QString& subject)
+void TDoBackupThread::ItemLine(const QString& key, const QString& subject)
 {
     AddLogLine(key + u' ' + subject, true);
 }
 
-void TDoBackupThread::ItemFailed(const QString& key, const QString& subject)
+void TDoBackupThread::ItemFailed(const QString& key, const QString& subject, const std::exception& error)
 {
-    // The reason is the thread's last error, read right after the failing step.
-    AddLogLine(key + u' ' + subject + u' ' + LastErrorText(), true, true);
+    AddLogLine(key + u' ' + subject + u' ' + ReasonOf(error), true, true);
 }
 
 void TDoBackupThread::ApplyDirAttributes(const QString& path, quint32 attributes)
@@ -160,10 +135,8 @@ void TDoBackupThread::LiftParentForWriting(const QString& path)
 
 void TDoBackupThread::RefuseBelowLink(const QString& relativePath) const
 {
-    if (IsAtOrBelow(m_unreplacedLinks, relativePath)) {
-        platform::setLastError(ELOOP);
-        ThrowLastError(relativePath);
-    }
+    if (IsAtOrBelow(m_unreplacedLinks, relativePath))
+        throw ERsFileError(relativePath, ELOOP);
 }
 
 void TDoBackupThread::RemoveTemporaryFiles()
@@ -183,7 +156,7 @@ void TDoBackupThread::CopyItem(const TRsBackupItem& source, const QString& desti
     // Through a temporary file renamed into place: a failed or stopped copy leaves the old backup
     // as it was and no partial file.
     const QString sourceName = source.FileName();
-    if (platform::copyFile(PathViewOf(sourceName), PathViewOf(destination), m_stopFlag)
+    if (platform::copyFile(PathViewOf(sourceName), PathViewOf(destination), m_stopFlag, &m_bytesDone)
         != platform::CopyResult::Copied)
         ThrowLastError(destination);
 }
@@ -197,9 +170,9 @@ void TDoBackupThread::DoDirCopy()
         try {
             if (!FIsTesting)
                 ApplyDirAttributes(dstBase + subject, src.Attribute(i));
-            ItemDone(LogDirAttrib, subject);
-        } catch (const std::exception&) {
-            ItemFailed(LogDirErrorAttrib, subject);
+            ItemLine(LogDirAttrib, subject);
+        } catch (const std::exception& e) {
+            ItemFailed(LogDirErrorAttrib, subject, e);
         }
     });
     if (!attribOk)
@@ -218,13 +191,12 @@ void TDoBackupThread::DoDirCopy()
                     if (!platform::deleteFile(PathViewOf(path)))
                         ThrowLastError(path);
                 }
-                ItemDone(LogDirDelete, subject);
-            } catch (const std::exception&) {
-                ItemFailed(LogDirErrorDelete, subject);
+                ItemLine(LogDirDelete, subject);
+            } catch (const std::exception& e) {
+                ItemFailed(LogDirErrorDelete, subject, e);
                 // The link stays: nothing may be written through it.
                 m_unreplacedLinks.insert(subject);
-                platform::setLastError(ELOOP);
-                ItemFailed(LogDirErrorNew, subject);
+                ItemFailed(LogDirErrorNew, subject, ERsFileError(subject, ELOOP));
                 return;
             }
         }
@@ -237,9 +209,9 @@ void TDoBackupThread::DoDirCopy()
                     ThrowLastError(path);
                 ApplyDirAttributes(path, src.Attribute(i));
             }
-            ItemDone(LogDirNew, subject);
-        } catch (const std::exception&) {
-            ItemFailed(LogDirErrorNew, subject);
+            ItemLine(LogDirNew, subject);
+        } catch (const std::exception& e) {
+            ItemFailed(LogDirErrorNew, subject, e);
         }
     });
 }
@@ -256,9 +228,9 @@ void TDoBackupThread::DoFileCopy()
                 LiftParentForWriting(destination);
                 CopyItem(s, destination);
             }
-            ItemDone(LogFileNew, s.RelativePath());
-        } catch (const std::exception&) {
-            ItemFailed(LogFileErrorNew, s.RelativePath());
+            ItemLine(LogFileNew, s.RelativePath());
+        } catch (const std::exception& e) {
+            ItemFailed(LogFileErrorNew, s.RelativePath(), e);
         }
     });
     if (!newOk)
@@ -272,9 +244,9 @@ void TDoBackupThread::DoFileCopy()
                 MakeFileWritable(destination);
                 CopyItem(s, destination);
             }
-            ItemDone(LogFileOverwrite, s.RelativePath());
-        } catch (const std::exception&) {
-            ItemFailed(LogFileErrorOverwrite, s.RelativePath());
+            ItemLine(LogFileOverwrite, s.RelativePath());
+        } catch (const std::exception& e) {
+            ItemFailed(LogFileErrorOverwrite, s.RelativePath(), e);
         }
     });
 }
@@ -284,37 +256,20 @@ void TDoBackupThread::DoFileVerify()
     if (!m_verifying || FIsTesting)
         return;
     const QString dstBase = FDstList->BasePath();
-    for (const QList<qint32>* indices : {&FIndexLists->FileNewIndexList, &FIndexLists->FileOverwriteIndexList}) {
-        for (const qint32 i : *indices) {
-            const TRsBackupItem& s = FSrcList->Items(i);
-            const QString subject = dstBase + s.RelativePath();
-            TMD5Digest digest;
-            bool ok = true;
-            QString reason;
-            try {
-                digest = GetFileMD5(subject, FCheckBreakFlag);
-            } catch (const std::exception&) {
-                ok = false;
-                reason = LastErrorText();
-            }
-            if (IsBreakRequested(FCheckBreakFlag)) {
-                Terminate(); // an interrupted digest proves nothing: no line for it
-                return;
-            }
-            if (!ok)
-                AddLogLine(LogFileErrorMisc + u' ' + subject + u' ' + reason, true, true);
-            else if (SameMD5Digest(s.MD5(), digest))
-                ItemDone(LogFileVerify, subject);
+    DigestFiles(
+        {&FIndexLists->FileNewIndexList, &FIndexLists->FileOverwriteIndexList},
+        [&](qint32 i) { return dstBase + FSrcList->Items(i).RelativePath(); },
+        [this](qint32 i, const QString& subject, const TMD5Digest& digest) {
+            if (SameMD5Digest(FSrcList->Items(i).MD5(), digest))
+                ItemLine(LogFileVerify, subject);
             else
-                ItemFailed(LogFileErrorVerify, subject);
-            if (FlushDue())
-                FlushLogLines();
-            if (IsStopping()) {
-                Terminate();
-                return;
-            }
-        }
-    }
+                AddLogLine(LogFileErrorVerify + u' ' + subject + u" ("_s + LogReasonDigestsDiffer + u')', true, true);
+            ItemDone();
+        },
+        [this](qint32, const QString& subject, const QString& reason) {
+            AddLogLine(LogFileErrorMisc + u' ' + subject + u' ' + reason, true, true);
+            ItemDone();
+        });
 }
 
 void TDoBackupThread::DoFileDelete()
@@ -330,9 +285,9 @@ void TDoBackupThread::DoFileDelete()
                 if (!platform::deleteFile(PathViewOf(fileName)))
                     ThrowLastError(fileName);
             }
-            ItemDone(LogFileDelete, t.RelativePath());
-        } catch (const std::exception&) {
-            ItemFailed(LogFileErrorDelete, t.RelativePath());
+            ItemLine(LogFileDelete, t.RelativePath());
+        } catch (const std::exception& e) {
+            ItemFailed(LogFileErrorDelete, t.RelativePath(), e);
         }
     });
 }
@@ -363,9 +318,9 @@ void TDoBackupThread::DoDirDelete()
                     ThrowLastError(path);
                 }
             }
-            ItemDone(LogDirDelete, subject);
-        } catch (const std::exception&) {
-            ItemFailed(LogDirErrorDelete, subject);
+            ItemLine(LogDirDelete, subject);
+        } catch (const std::exception& e) {
+            ItemFailed(LogDirErrorDelete, subject, e);
         }
     });
 }

@@ -1,5 +1,6 @@
 #include "engine/MD5.h"
 
+#include "app/LangExtra.h"
 #include "engine/RsCachedFileStream.h"
 
 #include <cstring>
@@ -224,7 +225,7 @@ QString TMD5::HashStringAsHex(const QString& AStr, std::optional<QStringConverte
     return MD5DigestToHex(HashString(AStr, AEncoding));
 }
 
-TMD5Digest TMD5::HashStream(TRsStream& AStream, const TBreakFunction& ABreak) const
+TMD5Digest TMD5::HashStream(TRsStream& AStream, const TBreakFunction& ABreak, std::atomic<uint64_t>* bytesRead) const
 {
     const qint64 saved = AStream.Position();
     unsigned char piece[kPieceSize];
@@ -234,9 +235,16 @@ TMD5Digest TMD5::HashStream(TRsStream& AStream, const TBreakFunction& ABreak) co
         const qint64 size = AStream.Size();
         while (AStream.Position() != size) {
             const qint32 n = AStream.Read(piece, kPieceSize);
-            if (n <= 0)
-                throw ERsStreamError(u"Stream read error"_s);
+            if (n <= 0) {
+                // The reason is taken here: a failed read has its own; a read that found the end
+                // early means the file became shorter while it was read.
+                if (const int code = AStream.ReadError())
+                    throw ERsFileError(u"Stream read error"_s, code);
+                throw ERsStreamError(u"Stream read error"_s, u'(' + LogReasonFileShrank + u')');
+            }
             context.update(piece, size_t(n));
+            if (bytesRead)
+                bytesRead->fetch_add(uint64_t(n), std::memory_order_relaxed);
             if (ABreak && ABreak())
                 break;
         }
@@ -253,11 +261,11 @@ QString TMD5::HashStreamAsHex(TRsStream& AStream, const TBreakFunction& ABreak) 
     return MD5DigestToHex(HashStream(AStream, ABreak));
 }
 
-TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABreak)
+TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABreak, std::atomic<uint64_t>* bytesRead)
 {
     const TMD5 md5;
     TRsCachedFileStream stream(fileName, fmOpenRead | fmShareDenyWrite, kFileCacheSize);
-    return md5.HashStream(stream, ABreak);
+    return md5.HashStream(stream, ABreak, bytesRead);
 }
 
 bool SameMD5Digest(const TMD5Digest& a, const TMD5Digest& b)

@@ -2,12 +2,11 @@
 
 #include "app/Lang.h"
 #include "app/LangExtra.h"
+#include "app/MainActions.h"
 #include "app/MsgDialog.h"
 #include "app/ProgramDir.h"
 #include "app/TmkLib.h"
-#include "engine/CollectBackupInfoThread.h"
-#include "engine/DoBackupThread.h"
-#include "engine/RsBackupList.h"
+#include "engine/RunDriver.h"
 #include "RsUnits/RsActList.h"
 #include "RsUnits/RsGrid.h"
 #include "RsUnits/RsImageList.h"
@@ -17,7 +16,7 @@
 #include "RsUnits/RsSplitter.h"
 #include "RsUnits/RsTimer.h"
 #include "ui/MainWidgets.h"
-#include "ui/WindowKeys.h"
+#include "app/WindowKeys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -45,38 +44,6 @@ namespace {
 // Client area of the window as designed (pixels at 96 pixels per inch).
 constexpr int DesignedClientWidth = 730;
 constexpr int DesignedClientHeight = 345;
-
-// Actions in the order of the action list: name, tag (the main menu it is filed under).
-struct ActionSpec
-{
-    const char16_t* name;
-    int tag;
-};
-
-const ActionSpec ActionLayout[] = {
-    {u"ActFileQuit", 0},
-    {u"ActFileQuitAll", 0},
-    {u"ActTaskListAddTaskList", 1},
-    {u"ActTaskListDeleteTaskList", 1},
-    {u"ActTaskListConfigTaskList", 1},
-    {u"ActTaskListMoveTaskListUpward", 1},
-    {u"ActTaskListMoveTaskListDownward", 1},
-    {u"ActTaskListTestTaskList", 1},
-    {u"ActTaskListRunTaskList", 1},
-    {u"ActTaskListStopTaskList", 1},
-    {u"ActTaskAddTask", 2},
-    {u"ActTaskDeleteTask", 2},
-    {u"ActTaskConfigTask", 2},
-    {u"ActTaskMoveTaskUpward", 2},
-    {u"ActTaskMoveTaskDownward", 2},
-    {u"ActTaskTestTask", 2},
-    {u"ActTaskRunTask", 2},
-    {u"ActTaskStopTask", 2},
-    {u"ActToolShowShortcutKey", 3},
-    {u"ActHelpShowHelp", 4},
-    {u"ActHelpShowVersionInfo", 4},
-    {u"ActPopMinimizeRestoreWindow", 5},
-};
 
 // Menus of the main menu and their commands in order; an empty name is a separator, "Language1"
 // the language submenu.
@@ -197,12 +164,10 @@ void TMainForm::FormCreate()
     if (m_dpi <= 0)
         m_dpi = 96.0;
 
-    // 2.-3. Run state and the owned lists.
+    // 2.-3. Run state; the run driver owns the listings and the pending operations.
     ABreakFlag = false;
     FIsBackupRunning = false;
-    IndexLists.Clear();
-    FSrcList = new TRsBackupList(this);
-    FDstList = new TRsBackupList(this);
+    CreateRunDriver();
 
     CreateActions();
     CreateMenus();
@@ -278,10 +243,10 @@ void TMainForm::FormCreate()
 
 void TMainForm::CreateActions()
 {
-    for (const ActionSpec& entry : ActionLayout) {
+    for (const TMainAction& entry : MainActions()) {
         auto* action = new QAction(this);
-        action->setObjectName(QString::fromUtf16(entry.name));
-        action->setData(entry.tag);
+        action->setObjectName(entry.Name);
+        action->setData(entry.Tag);
         addAction(action); // the shortcuts work wherever the focus is in the window
         m_actions.insert(action->objectName(), action);
         ActionList1.append(action);
@@ -469,14 +434,15 @@ void TMainForm::CommandLineBranch()
         return;
     }
     if (SilentRun) {
+        // The window stays hidden; the run starts once the program's event loop runs, and its end
+        // quits the program.
         TRsTaskList* list = AManager.Items(CommandLineTaskListIndex);
         setWindowTitle(MakeMainCaption(list));
         Grid201->SetRowCount(qMax(list->Count() + 1, 2));
         StartSilentRunTray();
-        RunCommandLineTaskList(CommandLineTaskListName, ActTaskListRunTaskList);
-        EndSilentRunTray();
-        m_endAtStart = true;
-        ActFileQuitExecute();
+        QMetaObject::invokeMethod(
+            this, [this] { RunCommandLineTaskList(CommandLineTaskListName, ActTaskListRunTaskList); },
+            Qt::QueuedConnection);
     }
 }
 
@@ -540,9 +506,8 @@ void TMainForm::WMStartupRun()
 {
     if (!CommandLineRun || SilentRun)
         return;
+    // The request is forgotten when the run ends (CommandLineRunFinished).
     RunCommandLineTaskList(CommandLineTaskListName, ActTaskListRunTaskList);
-    CommandLineRun = false;
-    CommandLineTaskListName.clear();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -556,11 +521,11 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::ActFileQuitExecute()
 {
-    if (FIsBackupRunning)
-        ABreakFlag = true;
-    StopAndFreeThread(FCollectBackupInfoThread);
-    StopAndFreeThread(FDoBackupThread);
     m_quitting = true;
+    // A run in progress stops here: its stopped line, footer and log file are written at once.
+    if (FIsBackupRunning)
+        RequestStop();
+    m_runDriver->StopAndFreeWorkers();
     QCoreApplication::quit();
 }
 
@@ -593,10 +558,10 @@ void TMainForm::FormDestroy()
     if (m_destroyed)
         return;
     m_destroyed = true;
-    // Workers still alive (a window destroyed without quitting) are stopped before the lists go.
-    ABreakFlag = true;
-    StopAndFreeThread(FCollectBackupInfoThread);
-    StopAndFreeThread(FDoBackupThread);
+    // Workers still alive (a window destroyed without quitting) are stopped before the lists go; a
+    // run in progress still writes its log, but the window no longer shows its end.
+    disconnect(m_runDriver, nullptr, this, nullptr);
+    m_runDriver->StopAndFreeWorkers();
     if (Timer1)
         Timer1->SetEnabled(false);
     // The remembered rows of the selected task list, when the task grid still has the focus.

@@ -93,6 +93,10 @@ void TMainForm::resizeEvent(QResizeEvent* event)
 
 TMainFormPlacement TMainForm::currentPlacement() const
 {
+    // A window never shown (a silent run that stayed in the tray, or without a display) keeps what
+    // it read, a maximised state included.
+    if (!m_rowShown)
+        return m_placement;
     TMainFormPlacement p = m_placement;
     const Qt::WindowStates state = windowState();
     // A maximised window keeps the bounds it has; any other (a minimised one too) its normal ones.

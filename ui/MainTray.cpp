@@ -5,6 +5,7 @@
 
 #include "app/Lang.h"
 #include "app/TmkLib.h"
+#include "engine/RunProgressText.h"
 #include "RsUnits/RsImageList.h"
 #include "RsUnits/RsTrayIcon.h"
 #include "ui/ProgramResources.h"
@@ -48,7 +49,7 @@ void TMainForm::StartSilentRunTray()
     TrayIcon1->SetVisible(true);
     TrayIcon1->SetAnimateInterval(100);
     TrayIcon1->SetAnimate(true);
-    TrayIcon1->SetHint(windowTitle());
+    RenewTrayHint();
     ActPopMinimizeRestoreWindow->setText(RestoreWindowCaption);
 }
 
@@ -103,8 +104,22 @@ void TMainForm::HideToTray()
 {
     hide();
     TrayIcon1->SetVisible(true);
-    TrayIcon1->SetHint(windowTitle());
+    RenewTrayHint();
     ActPopMinimizeRestoreWindow->setText(RestoreWindowCaption);
+}
+
+void TMainForm::RenewTrayHint()
+{
+    if (!TrayIcon1 || !TrayIcon1->Visible())
+        return;
+    // The caption, and below it how far the run is.
+    QString hint = windowTitle();
+    if (FIsBackupRunning) {
+        const QString progress = RunProgressText(m_runDriver->LastProgress());
+        if (!progress.isEmpty())
+            hint += u'\n' + progress;
+    }
+    TrayIcon1->SetHint(hint);
 }
 
 // The state before every change is kept, so a window hidden by minimising comes back as it was;

@@ -70,6 +70,8 @@ struct Error
 // The calling thread's last recorded error.
 Error lastError();
 void setLastError(int code);
+// The system's text for an error code, trailing spaces and dots removed.
+Path errorText(int code);
 
 // Encodes a path for the system call and back, exactly. A path holding U+0000 or a lone surrogate
 // outside U+DC80..U+DCFF has no exact byte form: every call below refuses it (EINVAL / EILSEQ);
@@ -133,8 +135,10 @@ inline constexpr bool kNamesAreCaseSensitive = true;
 enum class CopyResult { Copied, Failed, Stopped };
 // Copies content, permission bits and modification time into a temporary file beside the
 // destination, then renames it over the destination: a failed or stopped copy leaves any previous
-// destination untouched and no partial file behind. stopFlag (may be null) is tested between chunks.
-CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag);
+// destination untouched and no partial file behind. stopFlag (may be null) is tested between chunks;
+// bytesDone (may be null) grows by every byte copied, as the copy goes.
+CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag,
+                    std::atomic<uint64_t>* bytesDone = nullptr);
 
 // The date-time of the system's files: days since 1899-12-30 in local time, to the millisecond.
 double toLocalDateTime(const FileTime& time);

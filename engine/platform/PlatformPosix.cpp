@@ -221,9 +221,13 @@ constexpr size_t kCopyBuffer = 1u << 20;    // read/write fallback buffer
 
 enum class ChunkCopy { Done, Failed, Stopped };
 
-ChunkCopy copyContent(int in, int out, const std::atomic<bool>* stopFlag)
+ChunkCopy copyContent(int in, int out, const std::atomic<bool>* stopFlag, std::atomic<uint64_t>* bytesDone)
 {
     auto stopped = [stopFlag] { return stopFlag && stopFlag->load(std::memory_order_relaxed); };
+    auto moved = [bytesDone](ssize_t n) {
+        if (bytesDone)
+            bytesDone->fetch_add(uint64_t(n), std::memory_order_relaxed);
+    };
     bool useCopyRange = true;
     bool copiedAny = false;
     for (;;) {
@@ -234,6 +238,7 @@ ChunkCopy copyContent(int in, int out, const std::atomic<bool>* stopFlag)
         const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyChunk, 0);
         if (n > 0) {
             copiedAny = true;
+            moved(n);
             continue;
         }
         if (n == 0)
@@ -272,6 +277,7 @@ ChunkCopy copyContent(int in, int out, const std::atomic<bool>* stopFlag)
             }
             p += w;
             n -= w;
+            moved(w);
         }
     }
 }
@@ -283,15 +289,21 @@ Error lastError()
     return t_lastError;
 }
 
-void setLastError(int code)
+Path errorText(int code)
 {
-    t_lastError.code = code;
     char buffer[256];
     // GNU strerror_r returns the text, which need not be in the buffer.
     const char* text = ::strerror_r(code, buffer, sizeof buffer);
-    t_lastError.text.clear();
-    codec::appendDecoded(text ? std::string_view(text) : std::string_view(), t_lastError.text);
-    trimErrorText(t_lastError.text);
+    Path result;
+    codec::appendDecoded(text ? std::string_view(text) : std::string_view(), result);
+    trimErrorText(result);
+    return result;
+}
+
+void setLastError(int code)
+{
+    t_lastError.code = code;
+    t_lastError.text = errorText(code);
 }
 
 bool enumerateDirectory(PathView directory, bool followLinks,
@@ -553,7 +565,8 @@ bool isCopyTemporaryName(PathView name)
     return true;
 }
 
-CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag)
+CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag,
+                    std::atomic<uint64_t>* bytesDone)
 {
     std::string src;
     std::string dst;
@@ -618,7 +631,7 @@ CopyResult copyFile(PathView source, PathView destination, const std::atomic<boo
         setLastError(err);
     };
 
-    const ChunkCopy copied = copyContent(in.get(), out.get(), stopFlag);
+    const ChunkCopy copied = copyContent(in.get(), out.get(), stopFlag, bytesDone);
     if (copied == ChunkCopy::Stopped) {
         discard(ECANCELED);
         return CopyResult::Stopped;

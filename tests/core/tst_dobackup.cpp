@@ -304,14 +304,9 @@ void TestDoBackup::stopBetweenItems()
     run.Scan();
     run.Collect();
     std::atomic<int> calls{0};
-    bool done = false;
-    auto* worker = new TDoBackupThread(&run.src, &run.dst, &run.taskList, 0, &run.lists, &run.taskList.LogList,
-                                       [&calls] { return calls.fetch_add(1) >= 9; }, nullptr, false);
-    connect(worker, &TRsThread::done, this, [&done] { done = true; });
-    TRsWaitLoop wait([&done] { return done; });
-    wait.WakeOn(worker, &TRsThread::done);
-    wait.Exec();
-    StopAndFreeThread(worker);
+    RunWorker(new TDoBackupThread(&run.src, &run.dst, &run.taskList, 0, &run.lists, &run.taskList.LogList,
+                                  [&calls] { return calls.fetch_add(1) >= 9; }, nullptr, false),
+              run.pane);
     // It ended at an item boundary: each copied file has its line, no file more; the later phases
     // (deletion) did not run.
     const QStringList log = run.Log();
@@ -454,12 +449,14 @@ void TestDoBackup::longPaths()
     again.RunAll();
     QVERIFY2(again.lists.IsEmpty(), qPrintable(again.Log().join(u'\n')));
     QVERIFY(again.Log().isEmpty());
-    // Deleting a deep tree works as well.
+    // Deleting a deep tree works as well (a source that still holds something: an empty one would
+    // keep its backup).
     QVERIFY(platform::removeDirectoryTree(PathViewOf(s + u"/"_s + deep.left(200))));
+    QVERIFY(WriteFile(s + u"/kept.txt"_s, "k", kOld));
     TaskRun mirror(s, d, true);
     mirror.RunAll();
     QVERIFY2(mirror.Log().filter(u"Error"_s).isEmpty(), qPrintable(mirror.Log().join(u'\n')));
-    QCOMPARE(ListTree(d), QStringList());
+    QCOMPARE(ListTree(d), QStringList{u"kept.txt"_s});
 }
 
 void TestDoBackup::destinationDirectoryLinkIsNeverWrittenThrough_data()

@@ -6,7 +6,7 @@
 #include "RsUnits/RsGrid.h"
 #include "RsUnits/RsHotkey.h"
 #include "ui/ConfigShortcut.h"
-#include "ui/WindowKeys.h"
+#include "app/WindowKeys.h"
 
 #include <QClipboard>
 

@@ -195,7 +195,8 @@ private slots:
         QTest::newRow("not found, unattended with display") << u"monthly"_s << true << false << false << 0 << notFound << false;
         QTest::newRow("not found, unattended without display") << u"monthly"_s << true << true << true << 2 << notFound << false;
         QTest::newRow("found, start-up run") << u"daily"_s << false << false << false << 0 << QStringList{} << true;
-        QTest::newRow("found, unattended") << u"weekly"_s << true << true << true << 0 << QStringList{} << true;
+        // Found: the run starts once the event loop runs (not while the window is made).
+        QTest::newRow("found, unattended") << u"weekly"_s << true << true << false << 0 << QStringList{} << true;
     }
 
     void commandLineLookup()
