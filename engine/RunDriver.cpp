@@ -128,6 +128,10 @@ void TRunDriver::Continue()
 bool TRunDriver::BeginTask(int index)
 {
     m_breakFlag->store(false);
+    // The workers of the task before have ended; what they did belongs to that task. No worker
+    // may still read the lists once they are refilled.
+    StopAndFreeThread(m_collectWorker);
+    StopAndFreeThread(m_executeWorker);
     m_task = TTaskOutcome();
     m_task.Index = index;
     ++m_outcome.TasksRun;
@@ -155,12 +159,8 @@ bool TRunDriver::BeginTask(int index)
     }
     AddPaneLine(FormatLangText(MsgInfoCollectItemInfo, TaskName()));
 
-    // No worker of an earlier task may still read the lists while they are refilled.
-    StopAndFreeThread(m_collectWorker);
-    StopAndFreeThread(m_executeWorker);
     m_indexLists.Clear();
     m_state = TState::Scanning;
-    BeginPhase(TRunPhase::Scan);
     const TBreakFunction breakFunction = [flag = m_breakFlag] { return flag->load(); };
     m_srcList->LoadFromBasePath(task->SrcPath, task->ExcludedItemList, task->IncludingSubDirs, breakFunction, true);
     // The destination's links are listed, never entered: mirroring must not reach through them.
@@ -168,7 +168,8 @@ bool TRunDriver::BeginTask(int index)
                                 false);
     if (ScanFinished(m_srcList) || ScanFinished(m_dstList))
         QMetaObject::invokeMethod(this, &TRunDriver::ScanDone, Qt::QueuedConnection);
-    return true;
+    BeginPhase(TRunPhase::Scan);
+    return true; // under way (or already stopped by whoever heard of the phase)
 }
 
 void TRunDriver::ScanDone()
@@ -187,7 +188,6 @@ void TRunDriver::ScanDone()
 
 void TRunDriver::StartCollect()
 {
-    BeginPhase(TRunPhase::Collect);
     TRsTaskList* list = m_request.List;
     auto* worker = new TCollectBackupInfoThread(m_srcList, m_dstList, list, m_task.Index, &m_indexLists,
                                                 &list->LogList, [flag = m_breakFlag] { return flag->load(); });
@@ -199,6 +199,7 @@ void TRunDriver::StartCollect()
     });
     m_state = TState::Collecting;
     worker->start();
+    BeginPhase(TRunPhase::Collect);
 }
 
 void TRunDriver::CollectDone()
@@ -243,7 +244,6 @@ void TRunDriver::StartExecute()
                                        [flag = m_breakFlag] { return flag->load(); }, m_breakFlag,
                                        m_request.Test);
     m_executeWorker = worker;
-    BeginPhase(TRunPhase::Execute);
     connect(worker, &TRsThread::linesAdded, this, &TRunDriver::AddWorkerLines);
     connect(worker, &TRsThread::done, this, [this, worker] {
         if (worker == m_executeWorker)
@@ -251,6 +251,7 @@ void TRunDriver::StartExecute()
     });
     m_state = TState::Executing;
     worker->start();
+    BeginPhase(TRunPhase::Execute);
 }
 
 void TRunDriver::ExecuteDone()
@@ -401,7 +402,7 @@ void TRunDriver::FlushLines()
     Q_EMIT linesReady(std::exchange(m_pendingLines, {}));
 }
 
-TRunProgress TRunDriver::Progress()
+TRunProgress TRunDriver::CurrentProgress()
 {
     TRunProgress p;
     p.Phase = m_phase;
@@ -434,6 +435,7 @@ TRunProgress TRunDriver::Progress()
     return p;
 }
 
+// Announced last, once the step is under way: whoever listens may stop the run right away.
 void TRunDriver::BeginPhase(TRunPhase phase)
 {
     m_phase = phase;
@@ -446,6 +448,6 @@ void TRunDriver::SampleProgress()
 {
     if (!m_running)
         return;
-    m_lastProgress = Progress();
+    m_lastProgress = CurrentProgress();
     Q_EMIT progressChanged(m_lastProgress);
 }

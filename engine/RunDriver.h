@@ -135,8 +135,9 @@ public:
     TBackupIndexLists& IndexLists() { return m_indexLists; }
     TCollectBackupInfoThread* CollectWorker() const { return m_collectWorker; }
     TDoBackupThread* ExecuteWorker() const { return m_executeWorker; }
-    // The progress as last reported (progressChanged).
+    // The progress as last reported (progressChanged), and as it stands now.
     const TRunProgress& LastProgress() const { return m_lastProgress; }
+    TRunProgress CurrentProgress();
 
 Q_SIGNALS:
     // A task begins (before its header): its index in the list.
@@ -178,7 +179,6 @@ private:
     void AddLine(const QString& line);
     void AddWorkerLines(const QStringList& lines);
     void FlushLines();
-    TRunProgress Progress();
     void SampleProgress();
     void BeginPhase(TRunPhase phase);
     QString TaskName() const;
