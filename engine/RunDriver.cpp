@@ -192,14 +192,7 @@ void TRunDriver::StartCollect()
     auto* worker = new TCollectBackupInfoThread(m_srcList, m_dstList, list, m_task.Index, &m_indexLists,
                                                 &list->LogList, [flag = m_breakFlag] { return flag->load(); });
     m_collectWorker = worker;
-    connect(worker, &TRsThread::linesAdded, this, &TRunDriver::AddWorkerLines);
-    connect(worker, &TRsThread::done, this, [this, worker] {
-        if (worker == m_collectWorker)
-            CollectDone();
-    });
-    m_state = TState::Collecting;
-    worker->start();
-    BeginPhase(TRunPhase::Collect);
+    StartWorker(worker, TState::Collecting, &TRunDriver::CollectDone, TRunPhase::Collect);
 }
 
 void TRunDriver::CollectDone()
@@ -244,14 +237,20 @@ void TRunDriver::StartExecute()
                                        [flag = m_breakFlag] { return flag->load(); }, m_breakFlag,
                                        m_request.Test);
     m_executeWorker = worker;
+    StartWorker(worker, TState::Executing, &TRunDriver::ExecuteDone, TRunPhase::Execute);
+}
+
+void TRunDriver::StartWorker(TTaskWorker* worker, TState state, void (TRunDriver::*done)(), TRunPhase phase)
+{
     connect(worker, &TRsThread::linesAdded, this, &TRunDriver::AddWorkerLines);
-    connect(worker, &TRsThread::done, this, [this, worker] {
-        if (worker == m_executeWorker)
-            ExecuteDone();
+    // A worker freed meanwhile (by a stop and the next run) never reports; one still held does.
+    connect(worker, &TRsThread::done, this, [this, worker, done] {
+        if (worker == m_collectWorker || worker == m_executeWorker)
+            (this->*done)();
     });
-    m_state = TState::Executing;
+    m_state = state;
     worker->start();
-    BeginPhase(TRunPhase::Execute);
+    BeginPhase(phase);
 }
 
 void TRunDriver::ExecuteDone()

@@ -20,6 +20,7 @@ class TDoBackupThread;
 class TRsBackupList;
 class TRsTaskItem;
 class TRsTaskList;
+class TTaskWorker;
 
 // What one test or run consists of.
 struct TRunRequest
@@ -164,6 +165,8 @@ private:
     void CollectDone();
     void StartExecute();
     void ExecuteDone();
+    // Connects a worker made for the step, starts it and announces the phase.
+    void StartWorker(TTaskWorker* worker, TState state, void (TRunDriver::*done)(), TRunPhase phase);
     // The stopped line, then the end of the task.
     void TaskStopped();
     // Finished line (unless stopped), footer, log file; false when the run must end here.
