@@ -50,8 +50,8 @@ TRunDriver::TRunDriver(std::atomic<bool>* breakFlag, QObject* parent)
 {
     m_progressTimer->setInterval(ProgressMilliseconds);
     connect(m_progressTimer, &QTimer::timeout, this, &TRunDriver::SampleProgress);
-    connect(m_srcList, &TRsBackupList::searchFilesDone, this, &TRunDriver::ScanDone);
-    connect(m_dstList, &TRsBackupList::searchFilesDone, this, &TRunDriver::ScanDone);
+    connect(m_srcList, &TRsBackupList::searchFilesDone, this, &TRunDriver::SearchFilesThreadTerminate);
+    connect(m_dstList, &TRsBackupList::searchFilesDone, this, &TRunDriver::SearchFilesThreadTerminate);
 }
 
 TRunDriver::~TRunDriver()
@@ -117,7 +117,7 @@ void TRunDriver::Continue()
         const int index = m_request.Tasks.at(m_position++);
         if (index < 0 || index >= m_request.List->Count())
             continue;
-        if (BeginTask(index))
+        if (RunTask(index))
             return; // a worker runs; its done() goes on from here
         if (!EndTask() || BreakRequested())
             break;
@@ -125,7 +125,7 @@ void TRunDriver::Continue()
     FinishRun();
 }
 
-bool TRunDriver::BeginTask(int index)
+bool TRunDriver::RunTask(int index)
 {
     m_breakFlag->store(false);
     // The workers of the task before have ended; what they did belongs to that task. No worker
@@ -141,8 +141,7 @@ bool TRunDriver::BeginTask(int index)
 
     TRsTaskList* list = m_request.List;
     const TRsTaskItem* task = list->Items(index);
-    for (const QString& line : RunHeaderLines(m_request.CommandCaption, *list, index))
-        AddLine(line);
+    WriteRunHeader(index);
     // Both paths are checked, so the log names every missing one.
     const bool srcFound = IsExistingDirectory(task->SrcPath, true);
     if (!srcFound)
@@ -158,21 +157,25 @@ bool TRunDriver::BeginTask(int index)
         return false;
     }
     AddPaneLine(FormatLangText(MsgInfoCollectItemInfo, TaskName()));
-
-    m_indexLists.Clear();
-    m_state = TState::Scanning;
-    const TBreakFunction breakFunction = [flag = m_breakFlag] { return flag->load(); };
-    m_srcList->LoadFromBasePath(task->SrcPath, task->ExcludedItemList, task->IncludingSubDirs, breakFunction, true);
-    // The destination's links are listed, never entered: mirroring must not reach through them.
-    m_dstList->LoadFromBasePath(task->DstPath, task->ExcludedItemList, task->IncludingSubDirs, breakFunction,
-                                false);
-    if (ScanFinished(m_srcList) || ScanFinished(m_dstList))
-        QMetaObject::invokeMethod(this, &TRunDriver::ScanDone, Qt::QueuedConnection);
-    BeginPhase(TRunPhase::Scan);
+    ScanAndCollect(*task);
     return true; // under way (or already stopped by whoever heard of the phase)
 }
 
-void TRunDriver::ScanDone()
+void TRunDriver::ScanAndCollect(const TRsTaskItem& task)
+{
+    m_indexLists.Clear();
+    m_state = TState::Scanning;
+    const TBreakFunction breakFunction = [this] { return CheckBreakFlag(); };
+    m_srcList->LoadFromBasePath(task.SrcPath, task.ExcludedItemList, task.IncludingSubDirs, breakFunction, true);
+    // The destination's links are listed, never entered: mirroring must not reach through them.
+    m_dstList->LoadFromBasePath(task.DstPath, task.ExcludedItemList, task.IncludingSubDirs, breakFunction, false);
+    if (ScanFinished(m_srcList) || ScanFinished(m_dstList))
+        QMetaObject::invokeMethod(this, &TRunDriver::SearchFilesThreadTerminate, Qt::QueuedConnection);
+    // The collection starts once both scans have ended (SearchFilesThreadTerminate).
+    BeginPhase(TRunPhase::Scan);
+}
+
+void TRunDriver::SearchFilesThreadTerminate()
 {
     if (m_state != TState::Scanning || !ScanFinished(m_srcList) || !ScanFinished(m_dstList))
         return;
@@ -181,21 +184,21 @@ void TRunDriver::ScanDone()
     } else {
         AddPaneLine(FormatLangText(MsgInfoCollectedItemInfo, SrcLabel));
         AddPaneLine(FormatLangText(MsgInfoCollectedItemInfo, DstLabel));
-        StartCollect();
+        CollectBackupInfo();
     }
     FlushLines();
 }
 
-void TRunDriver::StartCollect()
+void TRunDriver::CollectBackupInfo()
 {
     TRsTaskList* list = m_request.List;
     auto* worker = new TCollectBackupInfoThread(m_srcList, m_dstList, list, m_task.Index, &m_indexLists,
-                                                &list->LogList, [flag = m_breakFlag] { return flag->load(); });
+                                                &list->LogList, [this] { return CheckBreakFlag(); });
     m_collectWorker = worker;
-    StartWorker(worker, TState::Collecting, &TRunDriver::CollectDone, TRunPhase::Collect);
+    StartWorker(worker, TState::Collecting, &TRunDriver::CollectBackupInfoThreadTerminate, TRunPhase::Collect);
 }
 
-void TRunDriver::CollectDone()
+void TRunDriver::CollectBackupInfoThreadTerminate()
 {
     if (m_state != TState::Collecting)
         return;
@@ -210,12 +213,12 @@ void TRunDriver::CollectDone()
     } else {
         AddPaneLine(QString());
         AddPaneLine(FormatLangText(MsgInfoStartItem, TaskName()));
-        StartExecute();
+        ExecuteBackup();
     }
     FlushLines();
 }
 
-void TRunDriver::StartExecute()
+void TRunDriver::ExecuteBackup()
 {
     TRsTaskList* list = m_request.List;
     const TRsTaskItem* task = list->Items(m_task.Index);
@@ -234,10 +237,10 @@ void TRunDriver::StartExecute()
             m_bytesTotal *= 2; // every copy is read again
     }
     auto* worker = new TDoBackupThread(m_srcList, m_dstList, list, m_task.Index, &m_indexLists, &list->LogList,
-                                       [flag = m_breakFlag] { return flag->load(); }, m_breakFlag,
+                                       [this] { return CheckBreakFlag(); }, m_breakFlag,
                                        m_request.Test);
     m_executeWorker = worker;
-    StartWorker(worker, TState::Executing, &TRunDriver::ExecuteDone, TRunPhase::Execute);
+    StartWorker(worker, TState::Executing, &TRunDriver::DoBackupThreadTerminate, TRunPhase::Execute);
 }
 
 void TRunDriver::StartWorker(TTaskWorker* worker, TState state, void (TRunDriver::*done)(), TRunPhase phase)
@@ -253,7 +256,7 @@ void TRunDriver::StartWorker(TTaskWorker* worker, TState state, void (TRunDriver
     BeginPhase(phase);
 }
 
-void TRunDriver::ExecuteDone()
+void TRunDriver::DoBackupThreadTerminate()
 {
     if (m_state != TState::Executing)
         return;
@@ -285,8 +288,7 @@ bool TRunDriver::EndTask()
         AddPaneLine(QString());
         AddPaneLine(FormatLangText(MsgInfoFinishedItem, TaskName()));
     }
-    for (const QString& line : RunFooterLines())
-        AddLine(line);
+    WriteRunFooter();
 
     // What the workers reported: lines after a stop still come, but they no longer count here.
     TRunCounts& counts = m_task.Counts;
@@ -371,6 +373,18 @@ void TRunDriver::GuardEmptySourceDeletions(const TRsTaskItem& task)
 
 // ---------------------------------------------------------------------------------------------
 // Lines and progress
+
+void TRunDriver::WriteRunHeader(int index)
+{
+    for (const QString& line : RunHeaderLines(m_request.CommandCaption, *m_request.List, index))
+        AddLine(line);
+}
+
+void TRunDriver::WriteRunFooter()
+{
+    for (const QString& line : RunFooterLines())
+        AddLine(line);
+}
 
 QString TRunDriver::TaskName() const
 {

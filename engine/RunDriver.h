@@ -159,12 +159,14 @@ private:
     // Runs tasks until one needs a worker, or the run is over.
     void Continue();
     // Header, checks and scans of one task; false when it ended without starting a worker.
-    bool BeginTask(int index);
-    void ScanDone();
-    void StartCollect();
-    void CollectDone();
-    void StartExecute();
-    void ExecuteDone();
+    bool RunTask(int index);
+    // Starts both scans side by side; the collection follows when both have ended.
+    void ScanAndCollect(const TRsTaskItem& task);
+    void SearchFilesThreadTerminate();
+    void CollectBackupInfo();
+    void CollectBackupInfoThreadTerminate();
+    void ExecuteBackup();
+    void DoBackupThreadTerminate();
     // Connects a worker made for the step, starts it and announces the phase.
     void StartWorker(TTaskWorker* worker, TState state, void (TRunDriver::*done)(), TRunPhase phase);
     // The stopped line, then the end of the task.
@@ -178,6 +180,9 @@ private:
     // Between collection and execution: the deletions of a mirror whose source is empty.
     void GuardEmptySourceDeletions(const TRsTaskItem& task);
 
+    // Header and footer of the task, to the pane and the run log.
+    void WriteRunHeader(int index);
+    void WriteRunFooter();
     void AddPaneLine(const QString& line);
     void AddLine(const QString& line);
     void AddWorkerLines(const QStringList& lines);
@@ -185,7 +190,9 @@ private:
     void SampleProgress();
     void BeginPhase(TRunPhase phase);
     QString TaskName() const;
-    bool BreakRequested() const { return m_breakFlag->load(); }
+    // The stop test of every worker of the run.
+    bool CheckBreakFlag() const { return m_breakFlag->load(); }
+    bool BreakRequested() const { return CheckBreakFlag(); }
 
     std::atomic<bool>* m_breakFlag;
     TRsBackupList* m_srcList;

@@ -257,7 +257,6 @@ public:
 private:
     enum class TRunKind { TaskList, Task, CommandLine };
     void Timer1Timer();
-    bool CheckBreakFlag() const;
     // One task, also a disabled one.
     void RunTask(QAction* command, TRsTaskList* list, bool test, int index);
     void SetRunControls(QAction* command, bool enabled);

@@ -61,11 +61,6 @@ void TMainForm::CreateRunDriver()
     };
 }
 
-bool TMainForm::CheckBreakFlag() const
-{
-    return ABreakFlag.load();
-}
-
 bool TMainForm::ConfirmRunCommand(const QString& text, const QString& item)
 {
     // The box itself adds the empty line and the OK/Cancel question of a confirmation.
