@@ -4,11 +4,10 @@
 #include "app/Lang.h"
 #include "app/TmkLib.h"
 #include "model/RsTaskList.h"
+#include "RsUnits/RsLogView.h"
 
 #include <QDateTime>
 #include <QLocale>
-#include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -100,7 +99,7 @@ bool WriteLogFile(const QString& fileName, const QStringList& lines, QString* er
     return WriteUtf16LeLinesFile(fileName, lines, errorText);
 }
 
-TRunLog::TRunLog(QPlainTextEdit* pane, QObject* parent)
+TRunLog::TRunLog(TRsLogView* pane, QObject* parent)
     : QObject(parent)
     , m_pane(pane)
     , m_flushTimer(new QTimer(this))
@@ -108,9 +107,6 @@ TRunLog::TRunLog(QPlainTextEdit* pane, QObject* parent)
     m_flushTimer->setSingleShot(true);
     m_flushTimer->setInterval(PaneFlushMilliseconds);
     connect(m_flushTimer, &QTimer::timeout, this, &TRunLog::Flush);
-    // A long run appends hundreds of thousands of lines; nobody undoes them.
-    if (m_pane)
-        m_pane->setUndoRedoEnabled(false);
 }
 
 void TRunLog::AddPaneLine(const QString& line)
@@ -161,15 +157,6 @@ void TRunLog::Flush()
     if (m_pending.isEmpty())
         return;
     const QStringList lines = std::exchange(m_pending, {});
-    if (!m_pane)
-        return;
-    QScrollBar* bar = m_pane->verticalScrollBar();
-    const bool atEnd = bar->value() >= bar->maximum();
-    const int keep = bar->value();
-    // One paragraph per line: the joined block becomes as many blocks in the document.
-    m_pane->appendPlainText(lines.join(u'\n'));
-    if (atEnd)
-        bar->setValue(bar->maximum());
-    else
-        bar->setValue(keep);
+    if (m_pane)
+        m_pane->appendLines(lines);
 }

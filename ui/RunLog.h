@@ -5,8 +5,8 @@
 #include <QStringList>
 
 class QDateTime;
-class QPlainTextEdit;
 class QTimer;
+class TRsLogView;
 class TRsTaskList;
 
 // ---- Time stamps of the run log: "yyyy-mm-dd hh:nn:ss" with the locale's time separator.
@@ -41,16 +41,16 @@ bool WriteLogFile(const QString& fileName, const QStringList& lines, QString* er
 // ---- The log pane and the line sinks.
 
 // Feeds the log pane. Lines are collected and appended in blocks (one append per block is far
-// cheaper than one per line on a large tree), on a short timer or when Flush() is called. The view
+// cheaper than one per line on a large tree), on a short timer or when Flush() is called. The pane
 // follows new lines only while it is scrolled to the end, so the user can read back during a run.
 class TRunLog : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit TRunLog(QPlainTextEdit* pane, QObject* parent = nullptr);
+    explicit TRunLog(TRsLogView* pane, QObject* parent = nullptr);
 
-    QPlainTextEdit* Pane() const { return m_pane; }
+    TRsLogView* Pane() const { return m_pane; }
 
     // A line for the pane only.
     void AddPaneLine(const QString& line);
@@ -71,7 +71,7 @@ public:
 private:
     void Schedule();
 
-    QPlainTextEdit* m_pane;
+    TRsLogView* m_pane;
     QTimer* m_flushTimer;
     QStringList m_pending;
 };
