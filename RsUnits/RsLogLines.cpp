@@ -12,6 +12,10 @@ namespace {
 constexpr std::size_t ChunkBytes = 256 * 1024;
 // Lines per group: a line is rebuilt from the group's first line, so this bounds the work of a read.
 constexpr qsizetype GroupLines = 16;
+// Unpacked chunks kept: the screen's lines and a scroll's worth either side.
+constexpr std::size_t UnpackedChunks = 4;
+// The quickest level: log text packs well even so, and a full chunk is packed while lines arrive.
+constexpr int PackLevel = 1;
 
 std::size_t varintSize(std::size_t value)
 {
@@ -129,9 +133,11 @@ struct TRsLogLines::Chunk {
     {
     }
 
+    // The bytes as written; empty once packed.
     std::unique_ptr<char[]> data;
     std::size_t capacity;
     std::size_t used = 0;
+    QByteArray packed;
 };
 
 TRsLogLines::TRsLogLines() = default;
@@ -140,12 +146,44 @@ TRsLogLines::~TRsLogLines() = default;
 char* TRsLogLines::reserve(std::size_t bytes, bool& newChunk)
 {
     newChunk = m_chunks.empty() || m_chunks.back()->capacity - m_chunks.back()->used < bytes;
-    if (newChunk)
+    if (newChunk) {
+        if (!m_chunks.empty())
+            seal(*m_chunks.back());
         m_chunks.push_back(std::make_unique<Chunk>(std::max(ChunkBytes, bytes)));
+    }
     Chunk& chunk = *m_chunks.back();
     char* at = chunk.data.get() + chunk.used;
     chunk.used += bytes;
     return at;
+}
+
+void TRsLogLines::seal(Chunk& chunk)
+{
+    QByteArray packed = qCompress(reinterpret_cast<const uchar*>(chunk.data.get()), qsizetype(chunk.used), PackLevel);
+    // Kept as it is when packing gains little.
+    if (packed.isEmpty() || std::size_t(packed.size()) >= chunk.used - chunk.used / 8)
+        return;
+    packed.squeeze();
+    chunk.packed = std::move(packed);
+    chunk.data.reset();
+    chunk.capacity = 0;
+}
+
+const char* TRsLogLines::bytesOf(std::uint32_t index) const
+{
+    const Chunk& chunk = *m_chunks[index];
+    if (chunk.data)
+        return chunk.data.get();
+    const auto found = std::find_if(m_unpacked.begin(), m_unpacked.end(),
+                                    [index](const auto& unpacked) { return unpacked.first == index; });
+    if (found != m_unpacked.end()) {
+        std::rotate(m_unpacked.begin(), found, found + 1);
+    } else {
+        if (m_unpacked.size() >= UnpackedChunks)
+            m_unpacked.pop_back();
+        m_unpacked.insert(m_unpacked.begin(), {index, qUncompress(chunk.packed)});
+    }
+    return m_unpacked.front().second.constData();
 }
 
 void TRsLogLines::Append(QStringView line)
@@ -189,6 +227,7 @@ void TRsLogLines::Clear()
     std::vector<Group>().swap(m_groups);
     std::vector<char>().swap(m_previous);
     std::vector<char>().swap(m_encoded);
+    std::vector<std::pair<std::uint32_t, QByteArray>>().swap(m_unpacked);
     m_count = 0;
     m_totalLength = 0;
 }
@@ -211,7 +250,7 @@ void TRsLogLines::forEachLine(qsizetype first, qsizetype last, Sink&& sink) cons
     const unsigned char* at = nullptr;
     for (qsizetype index = group->firstLine; index <= last; ++index) {
         if (group < groupsEnd && index == group->firstLine) {
-            at = reinterpret_cast<const unsigned char*>(m_chunks[group->chunk]->data.get()) + group->offset;
+            at = reinterpret_cast<const unsigned char*>(bytesOf(group->chunk)) + group->offset;
             ++group;
         }
         const std::size_t shared = readVarint(at);
@@ -298,6 +337,8 @@ qsizetype TRsLogLines::MemoryUsed() const
     std::size_t bytes = sizeof(*this) + m_chunks.capacity() * sizeof(m_chunks[0]) +
                         m_groups.capacity() * sizeof(Group) + m_previous.capacity() + m_encoded.capacity();
     for (const auto& chunk : m_chunks)
-        bytes += sizeof(Chunk) + chunk->capacity;
+        bytes += sizeof(Chunk) + chunk->capacity + std::size_t(chunk->packed.capacity());
+    for (const auto& unpacked : m_unpacked)
+        bytes += std::size_t(unpacked.second.capacity());
     return qsizetype(bytes);
 }

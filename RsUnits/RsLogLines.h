@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringView>
 
@@ -14,9 +15,11 @@
 // that is not UTF-8, is kept as its three-byte form, so every line comes back exactly as it was
 // given), and each line stores only what differs from the line before it, since consecutive log
 // lines mostly share their key text and directory. Every sixteenth line is stored whole, so reading
-// any line decodes at most sixteen.
+// any line decodes at most sixteen. A chunk that is full is compressed, and the few chunks read last
+// are kept unpacked, so reading the lines on screen again and again costs nothing more.
 //
-// It needs QtCore only, so the run logs of the task lists can use it too.
+// It needs QtCore only, so the run logs of the task lists can use it too. Reading fills that cache, so
+// even the const functions belong to one thread.
 class TRsLogLines {
 public:
     TRsLogLines();
@@ -56,6 +59,8 @@ private:
     };
 
     const Group& groupOf(qsizetype line) const;
+    const char* bytesOf(std::uint32_t chunk) const;
+    void seal(Chunk& chunk);
     // Decodes the lines of the group of `first` from its start, handing lines first..last (bytes, as
     // stored) to sink in order; sink returns false to stop.
     template<typename Sink>
@@ -67,6 +72,8 @@ private:
     // The last line as stored, which the next line is compared with.
     std::vector<char> m_previous;
     std::vector<char> m_encoded;
+    // Chunks unpacked for reading, the one read last first.
+    mutable std::vector<std::pair<std::uint32_t, QByteArray>> m_unpacked;
     qsizetype m_count = 0;
     qint64 m_totalLength = 0;
 };
