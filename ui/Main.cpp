@@ -29,7 +29,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -232,7 +231,6 @@ void TMainForm::FormCreate()
     Memo301->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo301->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo301->setAttribute(Qt::WA_InputMethodEnabled, false);
-    Memo301->setReadOnly(true);
     Memo301->clear();
 
     connect(qApp, &QApplication::focusChanged, this, &TMainForm::FocusChanged);

@@ -3,6 +3,7 @@
 #include "app/Settings.h"
 #include "engine/RsThread.h"
 #include "model/RsTaskList.h"
+#include "RsUnits/RsLogView.h"
 
 #include <QColor>
 #include <QList>
@@ -19,7 +20,6 @@ class QAction;
 class QFontMetrics;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
 class QWidget;
 class TPaintBox;
 class TRsBackupList;
@@ -396,7 +396,7 @@ private:
     TRsPanel* BottomPanel = nullptr;
     TRsPanel* Panel301 = nullptr;
     TPaintBox* PaintBox301 = nullptr;
-    QPlainTextEdit* Memo301 = nullptr;
+    TRsLogView* Memo301 = nullptr;
     TRsTimer* Timer1 = nullptr;
     TRsImageList* PngImageList24 = nullptr;
     TRsImageList* PngImageList16 = nullptr;

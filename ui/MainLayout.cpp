@@ -14,7 +14,6 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -134,7 +133,7 @@ void TMainForm::CreateLayout()
     PaintBox301->setObjectName(u"PaintBox301"_s);
     PaintBox301->setGeometry(Scaled(4), Scaled(12), Scaled(16), Scaled(6));
     bottom->addWidget(Panel301);
-    Memo301 = new QPlainTextEdit(BottomPanel);
+    Memo301 = new TRsLogView(BottomPanel);
     Memo301->setObjectName(u"Memo301"_s);
     bottom->addWidget(Memo301, 1);
     Memo301->installEventFilter(this);

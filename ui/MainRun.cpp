@@ -20,7 +20,6 @@
 
 #include <QAction>
 #include <QLabel>
-#include <QPlainTextEdit>
 
 #include <exception>
 

@@ -14,9 +14,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTextCursor>
+#include <QWindowStateChangeEvent>
 
 using namespace Qt::StringLiterals;
 
@@ -90,7 +89,7 @@ void TMainForm::ActPopMinimizeRestoreWindowExecute()
         raise();
         activateWindow();
         // The log at its end, the caret after the last line, the focus in it.
-        Memo301->moveCursor(QTextCursor::End);
+        Memo301->moveCaretToEnd();
         Memo301->verticalScrollBar()->setValue(Memo301->verticalScrollBar()->maximum());
         Memo301->setFocus(Qt::OtherFocusReason);
         ActPopMinimizeRestoreWindow->setText(MinimizeToTrayCaption);

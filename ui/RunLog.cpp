@@ -1,7 +1,7 @@
 #include "ui/RunLog.h"
 
-#include <QPlainTextEdit>
-#include <QScrollBar>
+#include "RsUnits/RsLogView.h"
+
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -14,7 +14,7 @@ constexpr int PaneFlushMilliseconds = 50;
 
 } // namespace
 
-TRunLog::TRunLog(QPlainTextEdit* pane, QObject* parent)
+TRunLog::TRunLog(TRsLogView* pane, QObject* parent)
     : QObject(parent)
     , m_pane(pane)
     , m_flushTimer(new QTimer(this))
@@ -22,9 +22,6 @@ TRunLog::TRunLog(QPlainTextEdit* pane, QObject* parent)
     m_flushTimer->setSingleShot(true);
     m_flushTimer->setInterval(PaneFlushMilliseconds);
     connect(m_flushTimer, &QTimer::timeout, this, &TRunLog::Flush);
-    // A long run appends hundreds of thousands of lines; nobody undoes them.
-    if (m_pane)
-        m_pane->setUndoRedoEnabled(false);
 }
 
 void TRunLog::AddPaneLine(const QString& line)
@@ -53,15 +50,6 @@ void TRunLog::Flush()
     if (m_pending.isEmpty())
         return;
     const QStringList lines = std::exchange(m_pending, {});
-    if (!m_pane)
-        return;
-    QScrollBar* bar = m_pane->verticalScrollBar();
-    const bool atEnd = bar->value() >= bar->maximum();
-    const int keep = bar->value();
-    // One paragraph per line: the joined block becomes as many blocks in the document.
-    m_pane->appendPlainText(lines.join(u'\n'));
-    if (atEnd)
-        bar->setValue(bar->maximum());
-    else
-        bar->setValue(keep);
+    if (m_pane)
+        m_pane->appendLines(lines);
 }

@@ -4,20 +4,20 @@
 #include <QString>
 #include <QStringList>
 
-class QPlainTextEdit;
 class QTimer;
+class TRsLogView;
 
 // Feeds the log pane. Lines are collected and appended in blocks (one append per block is far
-// cheaper than one per line on a large tree), on a short timer or when Flush() is called. The view
+// cheaper than one per line on a large tree), on a short timer or when Flush() is called. The pane
 // follows new lines only while it is scrolled to the end, so the user can read back during a run.
 class TRunLog : public QObject
 {
     Q_OBJECT
 
 public:
-    explicit TRunLog(QPlainTextEdit* pane, QObject* parent = nullptr);
+    explicit TRunLog(TRsLogView* pane, QObject* parent = nullptr);
 
-    QPlainTextEdit* Pane() const { return m_pane; }
+    TRsLogView* Pane() const { return m_pane; }
 
     void AddPaneLine(const QString& line);
     void AddPaneLines(const QStringList& lines);
@@ -30,7 +30,7 @@ public:
 private:
     void Schedule();
 
-    QPlainTextEdit* m_pane;
+    TRsLogView* m_pane;
     QTimer* m_flushTimer;
     QStringList m_pending;
 };

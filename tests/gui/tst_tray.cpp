@@ -3,11 +3,11 @@
 
 #include "app/Lang.h"
 #include "MainFormFixture.h"
+#include "RsUnits/RsLogView.h"
 #include "RsUnits/RsTrayIcon.h"
 
 #include <QAction>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QSignalSpy>
 
 using namespace Qt::StringLiterals;
@@ -81,8 +81,8 @@ private slots:
             QCoreApplication::processEvents();
             expect(form->isVisible(), "click shows the window");
             expect(toggle->text() == MinimizeToTrayCaption, "caption says minimise");
-            auto* log = form->findChild<QPlainTextEdit*>(u"Memo301"_s);
-            expect(log && log->textCursor().atEnd(), "caret at the end of the log");
+            auto* log = form->findChild<TRsLogView*>(u"Memo301"_s);
+            expect(log && log->caret() == log->endPosition() && log->isAtEnd(), "caret and view at the end of the log");
 
             form->setWindowState(Qt::WindowMaximized);
             QCoreApplication::processEvents();
