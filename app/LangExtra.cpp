@@ -38,7 +38,6 @@ QString KeyUseMoveFocus = u"ウィンドー: フォーカスの いどー"_s;
 // ---- the run and its progress
 QString LogErrorInternal = u"エラー (とちゅーで おわりました):"_s;
 QString LogReasonFileShrank = u"よんでいる あいだに ファイルが みじかく なりました"_s;
-QString LogReasonDigestsDiffer = u"MD5 が オリジナルと ちがいます"_s;
 QString ProgressScan = u"しらべています: オリジナル %s、 バックアップ %s"_s;
 QString ProgressCompare = u"くらべています"_s;
 QString ProgressDigest = u"MD5:"_s;
@@ -55,6 +54,10 @@ QString RunFailedLogNotWritten = u"ログ ファイル [%s] を かけません 
 QString RunFailedLog = u"ログ: %s"_s;
 
 // ---- faithful copies
+QString LogPermissionsNotKept = u"ちゅーい (パーミッションを たもてません):"_s;
+QString LogSkipPseudoFileSystem = u"よみこみ しません (とくしゅな ファイル システム):"_s;
+QString LogReasonDigestsDiffer = u"MD5 が ちがいます"_s;
+QString LogDstErrorSync = u"エラー (ディスクへの かきこみ):"_s;
 
 // ---- large runs
 
@@ -96,7 +99,6 @@ const QList<TLangExtraText>& ExtraLangTexts()
             // ---- the run and its progress
             {u"Lang: Log"_s, u"LogErrorInternal"_s, &LogErrorInternal, {}},
             {u"Lang: Log"_s, u"LogReasonFileShrank"_s, &LogReasonFileShrank, {}},
-            {u"Lang: Log"_s, u"LogReasonDigestsDiffer"_s, &LogReasonDigestsDiffer, {}},
             {u"Lang: Msg"_s, u"ProgressScan"_s, &ProgressScan, {}},
             {u"Lang: Msg"_s, u"ProgressCompare"_s, &ProgressCompare, {}},
             {u"Lang: Msg"_s, u"ProgressDigest"_s, &ProgressDigest, {}},
@@ -113,6 +115,10 @@ const QList<TLangExtraText>& ExtraLangTexts()
             {u"Lang: Msg"_s, u"RunFailedLog"_s, &RunFailedLog, {}},
 
             // ---- faithful copies
+            {u"Lang: Log"_s, u"LogPermissionsNotKept"_s, &LogPermissionsNotKept, {}},
+            {u"Lang: Log"_s, u"LogSkipPseudoFileSystem"_s, &LogSkipPseudoFileSystem, {}},
+            {u"Lang: Log"_s, u"LogReasonDigestsDiffer"_s, &LogReasonDigestsDiffer, {}},
+            {u"Lang: Log"_s, u"LogDstErrorSync"_s, &LogDstErrorSync, {}},
 
             // ---- large runs
         };

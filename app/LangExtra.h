@@ -56,8 +56,6 @@ extern QString KeyUseMoveFocus;
 extern QString LogErrorInternal;
 // Why a file could not be read to its end: it became shorter while it was read.
 extern QString LogReasonFileShrank;
-// Why a verified copy failed: its digest is not the source's.
-extern QString LogReasonDigestsDiffer;
 // Progress of a run and the line that sums it up (window, tray, terminal).
 // While both trees are scanned: the entries found in each.
 extern QString ProgressScan;
@@ -83,6 +81,17 @@ extern QString RunFailedLogNotWritten;
 extern QString RunFailedLog;
 
 // ---- faithful copies
+// Once per task: the destination's file system keeps no permission bits; the copies have their
+// content and times all the same. The destination follows.
+extern QString LogPermissionsNotKept;
+// A directory or file on a pseudo file system (proc, sys, ...), which the scan does not read; its
+// path follows.
+extern QString LogSkipPseudoFileSystem;
+// The reason in parentheses after a verification whose digests differ.
+extern QString LogReasonDigestsDiffer;
+// What the task wrote could not be flushed to the destination's disk; the destination and the
+// system's reason follow.
+extern QString LogDstErrorSync;
 
 // ---- large runs
 

@@ -20,6 +20,12 @@ ms() {
   echo $(( (e - s) / 1000000 ))
 }
 median() { printf '%s\n' "$@" | sort -n | awk '{a[NR]=$1} END {print a[int((NR+1)/2)]}'; }
+# Runs a copy command, then flushes the file system of its destination (the last argument) to the
+# disk. The engine ends every task of a run with that flush (syncfs), so every command it is compared
+# with pays for it too.
+flushed() { "$@" && sync -f "${@: -1}"; }
+# Empties the page cache (root only), so that what is read next comes from the disk.
+drop_caches() { sync && echo 3 > /proc/sys/vm/drop_caches; }
 
 # The tree of 100,000 small files (100-2,000 bytes) in 5,000 directories, made once and kept.
 make_small_tree() {

@@ -1,9 +1,11 @@
 // Runs one task through the run driver, as the program does: both trees scanned side by side, then
-// the collection, then the execution. Prints the time of each step and the peak resident memory.
+// the collection, then the execution (which, in a run, ends with the destination flushed to its
+// disk). Prints the time of each step and the peak resident memory.
 //
 //   engine_bench SRC DST [--mirror] [--verify] [--test]
 
 #include "app/Lang.h"
+#include "app/LangExtra.h"
 #include "engine/BackupIndexLists.h"
 #include "engine/RsBackupList.h"
 #include "engine/RsFileUtils.h"
@@ -56,6 +58,7 @@ int main(int argc, char** argv)
     LogFileErrorDelete = u"Error LogFileErrorDelete"_s;
     LogFileErrorVerify = u"Error LogFileErrorVerify"_s;
     LogFileErrorMisc = u"Error LogFileErrorMisc"_s;
+    LogDstErrorSync = u"Error LogDstErrorSync"_s;
     MsgInfoCollectedItemInfo = u"%s"_s;
 
     TRsTaskList taskList;

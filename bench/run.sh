@@ -7,7 +7,9 @@
 #   ROUNDS=<n>                    (default 3) rounds of each interleaved comparison; medians are shown
 #   SETTLE=<seconds>              (default 35) pause after deleting many files before timing again
 #   GENERATE_ONLY=1               only generate the trees
-#   SECTIONS="1 2 3 4 5 6"        which comparisons to run (see the numbered comments below)
+#   SECTIONS="1 2 3 4 5 6 7 8"    which comparisons to run (see the numbered comments below)
+# Every copy that is timed ends with its data on the disk: the engine flushes the destination at the
+# end of each task, and each anchor is timed with a "sync -f" of its destination (see flushed).
 set -euo pipefail
 
 HERE=$(cd "$(dirname "$0")" && pwd)
@@ -67,7 +69,7 @@ engine_rss() { "$ENGINE" "$@" 2>/dev/null | sed -n 's/.*peak_rss_kib=\([0-9]*\).
 
 say "# $(date -u '+%Y-%m-%d %H:%M UTC') on $(uname -n): $(nproc) cores, $(awk '/MemTotal/ {printf "%.0f GiB", $2/1048576}' /proc/meminfo), $(df -T "$WORK" | awk 'NR==2 {print $2}') at $WORK"
 say "# rounds: $ROUNDS (medians in ms)"
-SECTIONS=${SECTIONS:-1 2 3 4 5 6}
+SECTIONS=${SECTIONS:-1 2 3 4 5 6 7 8}
 want() { [[ " $SECTIONS " == *" $1 "* ]]; }
 
 # ---- 1. first copy of the small tree: cp -a, rsync -a, engine (fresh destinations)
@@ -80,12 +82,12 @@ for i in $(seq "$ROUNDS"); do
   # timed copy is followed by an untimed sync and a pause, and the order rotates from round to round.
   for k in 0 1 2 3 4; do
     case $(( (i + k) % 5 )) in
-      0) c+=($(ms cp -a "$SMALL" "$OUT/cp")) ;;
-      1) r+=($(ms rsync -a "$SMALL/" "$OUT/rs/")) ;;
+      0) c+=($(ms flushed cp -a "$SMALL" "$OUT/cp")) ;;
+      1) r+=($(ms flushed rsync -a "$SMALL/" "$OUT/rs/")) ;;
       2) e+=($(ms "$ENGINE" "$SMALL" "$OUT/en")) ;;
       # the verifying copy against rsync + md5sum of the source + md5sum -c in the copy
       3) v+=($(ms "$ENGINE" "$SMALL" "$OUT/ev" --verify)) ;;
-      4) rv+=($(ms bash -c "rsync -a '$SMALL/' '$OUT/rv/' && cd '$SMALL' && find . -type f -print0 | xargs -0 md5sum > '$OUT/sums' && cd '$OUT/rv' && md5sum -c --quiet '$OUT/sums'")) ;;
+      4) rv+=($(ms bash -c "rsync -a '$SMALL/' '$OUT/rv/' && cd '$SMALL' && find . -type f -print0 | xargs -0 md5sum > '$OUT/sums' && cd '$OUT/rv' && md5sum -c --quiet '$OUT/sums' && sync -f '$OUT/rv'")) ;;
     esac
     sync; sleep 5; warm "$SMALL"
   done
@@ -100,7 +102,7 @@ if want 2; then
 r=(); e=(); rn=(); en=(); rss=(); rc=(); ec=()
 for i in $(seq "$ROUNDS"); do
   warm "$SMALL" "$OUT/rs" "$OUT/en"
-  r+=($(ms rsync -a "$SMALL/" "$OUT/rs/"))
+  r+=($(ms flushed rsync -a "$SMALL/" "$OUT/rs/"))
   e+=($(ms "$ENGINE" "$SMALL" "$OUT/en"))
   rn+=($(ms rsync -a -n "$SMALL/" "$OUT/rs/"))
   en+=($(ms "$ENGINE" "$SMALL" "$OUT/en" --test))
@@ -134,9 +136,9 @@ for k in range(1000):
 PY
   sleep "$SETTLE"; warm "$SMALL" "$OUT/rs" "$OUT/en"
   if [ $((i % 2)) -eq 1 ]; then
-    r+=($(ms rsync -a --delete "$SMALL/" "$OUT/rs/")); e+=($(ms "$ENGINE" "$SMALL" "$OUT/en" --mirror))
+    r+=($(ms flushed rsync -a --delete "$SMALL/" "$OUT/rs/")); e+=($(ms "$ENGINE" "$SMALL" "$OUT/en" --mirror))
   else
-    e+=($(ms "$ENGINE" "$SMALL" "$OUT/en" --mirror)); r+=($(ms rsync -a --delete "$SMALL/" "$OUT/rs/"))
+    e+=($(ms "$ENGINE" "$SMALL" "$OUT/en" --mirror)); r+=($(ms flushed rsync -a --delete "$SMALL/" "$OUT/rs/"))
   fi
 done
 R=$(median "${r[@]}"); E=$(median "${e[@]}")
@@ -154,9 +156,9 @@ for i in $(seq "$ROUNDS"); do
   mkdir -p "$OUT/en"
   for k in 0 1 2; do
     case $(( (i + k) % 3 )) in
-      0) c+=($(ms cp -a "$LARGE" "$OUT/cp")) ;;
+      0) c+=($(ms flushed cp -a "$LARGE" "$OUT/cp")) ;;
       1) e+=($(ms "$ENGINE" "$LARGE" "$OUT/en")) ;;
-      2) r+=($(ms rsync -a "$LARGE/" "$OUT/rs/")) ;;
+      2) r+=($(ms flushed rsync -a "$LARGE/" "$OUT/rs/")) ;;
     esac
     sync; sleep "$SETTLE"
   done
@@ -174,9 +176,9 @@ for i in $(seq "$ROUNDS"); do
   mkdir -p "$OUT/en"
   for k in 0 1 2; do
     case $(( (i + k) % 3 )) in
-      0) c+=($(ms cp -a "$MIXED" "$OUT/cp")) ;;
+      0) c+=($(ms flushed cp -a "$MIXED" "$OUT/cp")) ;;
       1) e+=($(ms "$ENGINE" "$MIXED" "$OUT/en")) ;;
-      2) r+=($(ms rsync -a "$MIXED/" "$OUT/rs/")) ;;
+      2) r+=($(ms flushed rsync -a "$MIXED/" "$OUT/rs/")) ;;
     esac
     sync; sleep 5; warm "$MIXED"
   done
@@ -204,6 +206,53 @@ if [ -x "$MD5BENCH" ]; then
 else
   say "MD5: $MD5BENCH not built"
 fi
+fi
+
+# ---- 7. the durable copy: what the flush at the end costs, on both trees. The anchor is timed in two
+# parts, the copy and its "sync -f"; the engine flushes inside its run (syncfs of the destination).
+if want 7; then
+for tree in "$SMALL" "$LARGE"; do
+  c=(); cs=(); e=()
+  for i in $(seq "$ROUNDS"); do
+    fresh; warm "$tree"
+    mkdir -p "$OUT/en"
+    for k in 0 1; do
+      case $(( (i + k) % 2 )) in
+        0) c+=($(ms cp -a "$tree" "$OUT/cp")); cs+=($(ms sync -f "$OUT/cp")) ;;
+        1) e+=($(ms "$ENGINE" "$tree" "$OUT/en")) ;;
+      esac
+      sync; sleep "$SETTLE"; warm "$tree"
+    done
+  done
+  C=$(median "${c[@]}"); CS=$(median "${cs[@]}"); E=$(median "${e[@]}")
+  say "durable first copy of $(basename "$tree"): cp -a $C + sync -f $CS = $((C + CS)), engine (flush included) $E -> engine/(cp -a + sync) $(ratio $E $((C + CS))); the flush is $(ratio $CS $((C + CS))) of cp's durable copy"
+done
+fi
+
+# ---- 8. a verification that reads the disk: the engine's verifying copy reads each copy back from
+# the device (written out, dropped from the cache, read). The anchor does the same with the tools:
+# rsync, the source's digests, sync, the page cache emptied, md5sum -c in the copy. The engine's plain
+# (durable) copy runs in the same rounds, so the verification's own cost is the difference.
+if want 8 && [ "$(id -u)" != 0 ]; then
+  say "verifying copy read from the disk: not measured, emptying the page cache for the anchor needs root"
+elif want 8; then
+for tree in "$SMALL" "$LARGE"; do
+  a=(); v=(); e=()
+  for i in $(seq "$ROUNDS"); do
+    fresh; warm "$tree"
+    mkdir -p "$OUT/ev" "$OUT/en"
+    for k in 0 1 2; do
+      case $(( (i + k) % 3 )) in
+        0) a+=($(ms bash -c "rsync -a '$tree/' '$OUT/rv/' && cd '$tree' && find . -type f -print0 | xargs -0 md5sum > '$OUT/sums' && sync -f '$OUT/rv' && echo 3 > /proc/sys/vm/drop_caches && cd '$OUT/rv' && md5sum -c --quiet '$OUT/sums'")) ;;
+        1) v+=($(ms "$ENGINE" "$tree" "$OUT/ev" --verify)) ;;
+        2) e+=($(ms "$ENGINE" "$tree" "$OUT/en")) ;;
+      esac
+      sync; sleep "$SETTLE"; warm "$tree"
+    done
+  done
+  A=$(median "${a[@]}"); V=$(median "${v[@]}"); E=$(median "${e[@]}")
+  say "verifying copy of $(basename "$tree") read from the disk: rsync+md5sum+sync+drop caches+md5sum -c $A, engine --verify $V -> ratio $(ratio $V $A); engine without verification $E: the verification costs $((V - E)) ms ($(ratio $V $E) x)"
+done
 fi
 
 rm -rf "$OUT"

@@ -2,6 +2,7 @@
 
 #include "app/Lang.h"
 #include "app/LangExtra.h"
+#include "engine/EscapeForLog.h"
 #include "engine/RsFileUtils.h"
 #include "model/RsTaskList.h"
 
@@ -23,6 +24,7 @@ TCollectBackupInfoThread::~TCollectBackupInfoThread()
 void TCollectBackupInfoThread::Execute()
 {
     ReportScanFindings();
+    m_dstTraits = LearnDestinationTraits(*FDstList);
     RunPhases({[this] { CollectInfoDirCopy(); }, [this] { CollectInfoDirDelete(); },
                [this] { CollectInfoFileCopy(); }, [this] { CollectInfoFileDelete(); },
                [this] { CollectInfoFileVerify(); }});
@@ -111,12 +113,12 @@ void TCollectBackupInfoThread::CollectInfoDirCopy()
                 Append(Target::DirLinkReplace, i);
                 Append(Target::DirNew, i);
             } else {
-                AddLogLine(FormatLangText(LogDirErrorLink, src[i]), true, true);
+                AddLogLine(FormatLangText(LogDirErrorLink, EscapeForLog(src[i])), true, true);
                 m_dstBlocked.insert(src[i]);
             }
         } else if (j < 0)
             Append(Target::DirNew, i);
-        else if (dst.Attribute(j) != src.Attribute(i)) // every bit counts
+        else if (DirAttributesDiffer(src.Attribute(i), dst.Attribute(j), m_dstTraits))
             Append(Target::DirAttrib, i);
         FlushIfDue();
         if (IsStopping())
@@ -153,8 +155,10 @@ void TCollectBackupInfoThread::CollectInfoFileCopy()
         if (j < 0) {
             Append(Target::FileNew, i);
         } else {
-            const double dstTime = FDstList->Items(j).TimeStamp();
-            if (dstTime < s.TimeStamp() || (dstTime > s.TimeStamp() && m_mirroring))
+            const int copyAge = CompareCopyTime(DateTimeToMilliseconds(s.TimeStamp()),
+                                                DateTimeToMilliseconds(FDstList->Items(j).TimeStamp()),
+                                                m_dstTraits.times);
+            if (copyAge < 0 || (copyAge > 0 && m_mirroring))
                 Append(Target::FileOverwrite, i);
         }
         FlushIfDue();
@@ -199,7 +203,7 @@ void TCollectBackupInfoThread::CollectInfoFileVerify()
             ItemDone();
         },
         [this](qint32, const QString& fileName, const QString& reason) {
-            AddLogLine(LogFileErrorMisc + u' ' + fileName + u' ' + reason, true, true);
+            AddLogLine(LogFileErrorMisc + u' ' + EscapeForLog(fileName) + u' ' + reason, true, true);
             ItemDone();
         });
     // An interrupted digest is not stored, and the phase ends without lines.

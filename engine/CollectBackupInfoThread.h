@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/BackupIndexLists.h"
+#include "engine/DestinationTraits.h"
 #include "engine/MD5.h"
 #include "engine/RsBackupList.h"
 #include "engine/TaskWorker.h"
@@ -58,6 +59,8 @@ private:
     // Destination paths nothing may be written at or below: not listed completely, or a link that a
     // task without mirroring may not replace.
     QSet<QString> m_dstBlocked;
+    // What the destination can keep: a copy is compared with its source only in that.
+    TDestinationTraits m_dstTraits;
 
     // What the main thread has not received yet.
     QList<QPair<Target, qint32>> m_pendingIndices;

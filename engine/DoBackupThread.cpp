@@ -2,8 +2,10 @@
 
 #include "app/Lang.h"
 #include "app/LangExtra.h"
+#include "engine/EscapeForLog.h"
 #include "engine/MD5.h"
 #include "engine/RsFileUtils.h"
+#include "engine/platform/Durability.h"
 #include "model/RsTaskList.h"
 
 #include <algorithm>
@@ -47,6 +49,29 @@ void TDoBackupThread::Execute()
     RunPhases({[this] { DoDirCopy(); }, [this] { DoFileCopy(); }, [this] { DoFileVerify(); },
                [this] { DoFileDelete(); }, [this] { DoDirDelete(); }});
     RestoreDeferredDirAttributes();
+    if (!FIsTesting)
+        MakeDurable();
+}
+
+void TDoBackupThread::MakeDurable()
+{
+    // One flush of the destination's whole file system, not one per file; the task's footer (and
+    // the log file that says it finished) come only after it.
+    const QString base = FDstList->BasePath();
+    if (platform::syncFileSystem(PathViewOf(base), m_stopFlag) || platform::lastError().code == ECANCELED)
+        return;
+    const QString shown = base.size() > 1 && base.endsWith(u'/') ? base.chopped(1) : base;
+    AddLogLine(LogDstErrorSync + u' ' + EscapeForLog(shown) + u' ' + ReasonText(platform::lastError().code), true, true);
+}
+
+void TDoBackupThread::NotePermissionsNotKept()
+{
+    if (m_permissionsNoted)
+        return;
+    m_permissionsNoted = true;
+    const QString base = FDstList->BasePath();
+    const QString shown = base.size() > 1 && base.endsWith(u'/') ? base.chopped(1) : base;
+    AddLogLine(LogPermissionsNotKept + u' ' + EscapeForLog(shown), true);
 }
 
 bool TDoBackupThread::Walk(const QList<qint32>& indices, bool backwards, const std::function<void(qint32)>& step)
@@ -68,36 +93,56 @@ bool TDoBackupThread::Walk(const QList<qint32>& indices, bool backwards, const s
 
 void TDoBackupThread::ItemLine(const QString& key, const QString& subject)
 {
-    AddLogLine(key + u' ' + subject, true);
+    AddLogLine(key + u' ' + EscapeForLog(subject), true);
 }
 
 void TDoBackupThread::ItemFailed(const QString& key, const QString& subject, const std::exception& error)
 {
-    AddLogLine(key + u' ' + subject + u' ' + ReasonOf(error), true, true);
+    AddLogLine(key + u' ' + EscapeForLog(subject) + u' ' + ReasonOf(error), true, true);
 }
 
-void TDoBackupThread::ApplyDirAttributes(const QString& path, quint32 attributes)
+bool TDoBackupThread::ApplyDirAttributes(const QString& path, quint32 attributes)
 {
     platform::DirEntry entry;
     if (!platform::statPath(PathViewOf(path), false, entry))
         ThrowLastError(path);
-    // A link in the destination is never entered: changing its permissions would change its target.
-    if (entry.kind == platform::EntryKind::Directory) {
-        quint32 applied = attributes;
-        const quint32 permissions = attributes >> 16;
-        if (permissions != 0 && (attributes & kOwnerAll) != kOwnerAll) {
-            // Without owner write and search permission no file could be copied below it; the
-            // directory gets its own bits once the files are in place.
-            applied |= kOwnerAll;
-            m_deferredDirAttributes.append({path, attributes});
-        }
-        if (!platform::setAttributes(PathViewOf(path), applied))
-            ThrowLastError(path);
+    // A link in the destination is never entered: changing its permissions would change its target,
+    // and saying that they changed would not be true.
+    if (entry.kind != platform::EntryKind::Directory) {
+        platform::setLastError(ELOOP);
+        ThrowLastError(path);
     }
-    if (attributes & platform::kAttrCompressed)
+    // A scanned word always carries the permission bits, mode 000 included: they are set exactly.
+    const quint32 permissions = attributes >> 16;
+    quint32 applied = permissions;
+    const bool deferred = (attributes & kOwnerAll) != kOwnerAll;
+    if (deferred) {
+        // Without owner write and search permission no file could be copied below it; the
+        // directory gets its own bits once the files are in place.
+        applied |= kOwnerAll >> 16;
+    }
+    bool changed = true;
+    switch (platform::setPermissionsIfKept(PathViewOf(path), applied)) {
+    case platform::PermissionResult::Kept:
+        if (deferred)
+            m_deferredDirAttributes.append({path, attributes});
+        break;
+    case platform::PermissionResult::NotKept:
+        NotePermissionsNotKept();
+        changed = false;
+        break;
+    case platform::PermissionResult::Failed:
+        ThrowLastError(path);
+    }
+    if (attributes & platform::kAttrCompressed) {
         SetCompressedAttribute(path, attributes, true);
-    if (attributes & platform::kAttrEncrypted)
+        changed = true;
+    }
+    if (attributes & platform::kAttrEncrypted) {
         SetEncryptedAttribute(path, attributes, true);
+        changed = true;
+    }
+    return changed;
 }
 
 void TDoBackupThread::RestoreDeferredDirAttributes()
@@ -111,7 +156,7 @@ void TDoBackupThread::RestoreDeferredDirAttributes()
     m_checkedParents.clear();
     for (qsizetype k = m_deferredDirAttributes.size() - 1; k >= 0; --k) {
         const auto& [path, attributes] = m_deferredDirAttributes.at(k);
-        platform::setAttributes(PathViewOf(path), attributes);
+        platform::setPermissions(PathViewOf(path), attributes >> 16);
     }
     m_deferredDirAttributes.clear();
 }
@@ -156,9 +201,12 @@ void TDoBackupThread::CopyItem(const TRsBackupItem& source, const QString& desti
     // Through a temporary file renamed into place: a failed or stopped copy leaves the old backup
     // as it was and no partial file.
     const QString sourceName = source.FileName();
-    if (platform::copyFile(PathViewOf(sourceName), PathViewOf(destination), m_stopFlag, &m_bytesDone)
+    platform::CopyNotes notes;
+    if (platform::copyFile(PathViewOf(sourceName), PathViewOf(destination), m_stopFlag, &notes, m_bytesDone)
         != platform::CopyResult::Copied)
         ThrowLastError(destination);
+    if (notes.permissionsNotKept)
+        NotePermissionsNotKept();
 }
 
 void TDoBackupThread::DoDirCopy()
@@ -168,9 +216,10 @@ void TDoBackupThread::DoDirCopy()
     const bool attribOk = Walk(FIndexLists->DirAttribIndexList, false, [&](qint32 i) {
         const QString& subject = src[i];
         try {
-            if (!FIsTesting)
-                ApplyDirAttributes(dstBase + subject, src.Attribute(i));
-            ItemLine(LogDirAttrib, subject);
+            // Where the destination keeps no permission bits and nothing else was to change,
+            // nothing changed: no line but the task's one note says so.
+            if (FIsTesting || ApplyDirAttributes(dstBase + subject, src.Attribute(i)))
+                ItemLine(LogDirAttrib, subject);
         } catch (const std::exception& e) {
             ItemFailed(LogDirErrorAttrib, subject, e);
         }
@@ -230,6 +279,7 @@ void TDoBackupThread::DoFileCopy()
             }
             ItemLine(LogFileNew, s.RelativePath());
         } catch (const std::exception& e) {
+            m_copyFailed.insert(i);
             ItemFailed(LogFileErrorNew, s.RelativePath(), e);
         }
     });
@@ -246,6 +296,7 @@ void TDoBackupThread::DoFileCopy()
             }
             ItemLine(LogFileOverwrite, s.RelativePath());
         } catch (const std::exception& e) {
+            m_copyFailed.insert(i);
             ItemFailed(LogFileErrorOverwrite, s.RelativePath(), e);
         }
     });
@@ -263,13 +314,18 @@ void TDoBackupThread::DoFileVerify()
             if (SameMD5Digest(FSrcList->Items(i).MD5(), digest))
                 ItemLine(LogFileVerify, subject);
             else
-                AddLogLine(LogFileErrorVerify + u' ' + subject + u" ("_s + LogReasonDigestsDiffer + u')', true, true);
+                AddLogLine(LogFileErrorVerify + u' ' + EscapeForLog(subject) + u" ("_s + LogReasonDigestsDiffer + u')',
+                           true, true);
             ItemDone();
         },
         [this](qint32, const QString& subject, const QString& reason) {
-            AddLogLine(LogFileErrorMisc + u' ' + subject + u' ' + reason, true, true);
+            AddLogLine(LogFileErrorMisc + u' ' + EscapeForLog(subject) + u' ' + reason, true, true);
             ItemDone();
-        });
+        },
+        // From the device, not from the cache that still holds what was written.
+        TDigestRead::FromDevice,
+        // A copy that failed has its error line: there is no copy to verify.
+        [this](qint32 i) { return m_copyFailed.contains(i); });
 }
 
 void TDoBackupThread::DoFileDelete()

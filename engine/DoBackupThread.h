@@ -46,7 +46,12 @@ private:
     // The line of a failed item with the reason the error carries.
     void ItemFailed(const QString& key, const QString& subject, const std::exception& error);
     // Gives a destination directory the source's attribute word. Throws ERsFileError on failure.
-    void ApplyDirAttributes(const QString& path, quint32 attributes);
+    // False when nothing could be changed: the destination keeps no permission bits.
+    bool ApplyDirAttributes(const QString& path, quint32 attributes);
+    // Once per task: the destination's file system keeps no permission bits.
+    void NotePermissionsNotKept();
+    // What the task wrote, on the destination's disk before the task ends (a run only).
+    void MakeDurable();
     // Copies a source item to its destination place. Throws ERsFileError on failure.
     void CopyItem(const TRsBackupItem& source, const QString& destination);
     // Permission bits withheld from directories until the files below them are in place, and
@@ -68,4 +73,6 @@ private:
     QList<QPair<QString, quint32>> m_liftedDirs; // path, permission bits before the run
     QSet<QString> m_checkedParents;
     QSet<QString> m_unreplacedLinks; // relative paths
+    QSet<qint32> m_copyFailed;       // source items whose copy failed: not verified again
+    bool m_permissionsNoted = false;
 };

@@ -2,6 +2,10 @@
 
 #include "app/LangExtra.h"
 #include "engine/RsCachedFileStream.h"
+#include "engine/platform/Durability.h"
+#include "engine/platform/StoppableCall.h"
+
+#include <cerrno>
 
 #include <cstring>
 #include <memory>
@@ -261,11 +265,31 @@ QString TMD5::HashStreamAsHex(TRsStream& AStream, const TBreakFunction& ABreak) 
     return MD5DigestToHex(HashStream(AStream, ABreak));
 }
 
-TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABreak, std::atomic<uint64_t>* bytesRead)
+TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABreak, TDigestRead read,
+                      const std::shared_ptr<std::atomic<uint64_t>>& bytesRead)
 {
-    const TMD5 md5;
-    TRsCachedFileStream stream(fileName, fmOpenRead | fmShareDenyWrite, kFileCacheSize);
-    return md5.HashStream(stream, ABreak, bytesRead);
+    // On the helper thread: a file whose file system stops answering cannot hold a stopped run. The
+    // job owns its name and its result, as it may outlive this call; it asks ABreak after each piece.
+    const auto digest = std::make_shared<TMD5Digest>();
+    const platform::JobOutcome outcome = platform::runStoppable(
+        [fileName, read, digest, bytesRead](const platform::Cancellation& cancelled) {
+            // A flush the device refused is the verification's finding; a file that cannot be opened
+            // is reported by the stream below as for any read.
+            if (read == TDigestRead::FromDevice
+                && !platform::dropCachedData(platform::PathView(reinterpret_cast<const char16_t*>(fileName.utf16()),
+                                                                size_t(fileName.size())))) {
+                const int code = platform::lastError().code;
+                if (code == EIO || code == ENOSPC || code == EDQUOT)
+                    throw ERsCachedFileStreamError(u"Cannot write file to its device: "_s + fileName, ReasonText(code));
+            }
+            const TMD5 md5;
+            TRsCachedFileStream stream(fileName, fmOpenRead | fmShareDenyWrite, kFileCacheSize);
+            *digest = md5.HashStream(stream, [&cancelled] { return cancelled(); }, bytesRead.get());
+        },
+        ABreak ? platform::StopTest(ABreak) : platform::StopTest());
+    if (outcome == platform::JobOutcome::Abandoned)
+        return TMD5Digest(); // the caller's stop flag is set: it discards the digest
+    return *digest;
 }
 
 bool SameMD5Digest(const TMD5Digest& a, const TMD5Digest& b)

@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class TRsStream;
@@ -61,11 +62,20 @@ public:
     TMD5Digest HashBytes(const void* data, size_t length) const;
 };
 
+enum class TDigestRead {
+    FromCache,  // whatever the system serves: the page cache where it holds the file
+    FromDevice, // the file's data flushed and dropped from the cache first, so the device is read
+};
+
 // Digest of a file, read through the cached file stream (read, deny write). Raises
-// ERsCachedFileStreamError when the file cannot be opened, and HashStream's errors when it cannot be
-// read to its end. bytesRead (may be null) grows as the file is read.
+// ERsCachedFileStreamError when the file cannot be opened or read, or (FromDevice) its data cannot
+// be written to its device, and HashStream's errors when it cannot be read to its end. The reads run
+// on a helper thread: when ABreak answers true and a read does not return within half a second, the
+// caller is freed and gets an empty digest. bytesRead (may be null) grows as the file is read; it is
+// shared with the helper, which may outlive the call.
 TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABreak,
-                      std::atomic<uint64_t>* bytesRead = nullptr);
+                      TDigestRead read = TDigestRead::FromCache,
+                      const std::shared_ptr<std::atomic<uint64_t>>& bytesRead = {});
 
 // True when both digests have the same 16 bytes.
 bool SameMD5Digest(const TMD5Digest& a, const TMD5Digest& b);

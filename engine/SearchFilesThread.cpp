@@ -2,7 +2,9 @@
 
 #include "app/Lang.h"
 #include "app/LangExtra.h"
+#include "engine/EscapeForLog.h"
 #include "engine/RsFileUtils.h"
+#include "engine/platform/FileSystemKind.h"
 
 #include <QStringView>
 
@@ -39,7 +41,10 @@ void TSearchFilesThread::Execute()
     platform::DirEntry base;
     if (platform::statPath(PathViewOf(FPath), true, base))
         m_entered.emplace(Identity{base.device, base.inode}, QString());
-    SearchFiles(QString());
+    if (platform::isOnPseudoFileSystem(PathViewOf(FPath)))
+        NotRead(QString());
+    else
+        SearchFiles(QString(), base.device);
     while (!m_deferredLinks.empty() && !m_stopped) {
         const SubDir sub = std::move(m_deferredLinks.front());
         m_deferredLinks.pop_front();
@@ -73,7 +78,22 @@ void TSearchFilesThread::NotListed(const QString& key, const QString& relativePa
 {
     // The full path, as the directory is named elsewhere: without a trailing delimiter.
     const QString subject = relativePath.isEmpty() && FPath.size() > 1 ? FPath.chopped(1) : FPath + relativePath;
-    m_findings.lines.append({key + u' ' + subject + u' ' + ReasonText(code), true});
+    m_findings.lines.append({key + u' ' + EscapeForLog(subject) + u' ' + ReasonText(code), true});
+    m_findings.unlistedPaths.insert(relativePath);
+}
+
+bool TSearchFilesThread::OnPseudoFileSystem(uint64_t device, const QString& relativePath)
+{
+    const auto [known, first] = m_pseudoDevices.try_emplace(device, false);
+    if (first)
+        known->second = platform::isOnPseudoFileSystem(PathViewOf(FPath + relativePath));
+    return known->second;
+}
+
+void TSearchFilesThread::NotRead(const QString& relativePath)
+{
+    const QString subject = relativePath.isEmpty() && FPath.size() > 1 ? FPath.chopped(1) : FPath + relativePath;
+    m_findings.lines.append({LogSkipPseudoFileSystem + u' ' + EscapeForLog(subject), false});
     m_findings.unlistedPaths.insert(relativePath);
 }
 
@@ -85,16 +105,17 @@ void TSearchFilesThread::EnterSubDir(const SubDir& sub)
         // Reached again through a link: a loop back to a directory above, or a second way into one
         // already listed. Entering it again could multiply the tree without end; what lies below is
         // not listed here, so nothing there is taken for missing either.
-        m_findings.lines.append(
-            {LogDirSkipRepeated + u' ' + FPath + relative + u" = "_s + FPath + entered->second, false});
+        m_findings.lines.append({LogDirSkipRepeated + u' ' + EscapeForLog(FPath + relative) + u" = "_s
+                                     + EscapeForLog(FPath + entered->second),
+                                 false});
         m_findings.unlistedPaths.insert(relative);
         return;
     }
     m_dirs.append({relative, sub.attributes});
-    SearchFiles(sub.key);
+    SearchFiles(sub.key, sub.identity.device);
 }
 
-void TSearchFilesThread::SearchFiles(const QString& relativeDir)
+void TSearchFilesThread::SearchFiles(const QString& relativeDir, uint64_t device)
 {
     const QString dirPath = FPath + relativeDir;
     // The lists of each depth are kept from one directory to the next (a deque keeps them in place
@@ -115,6 +136,13 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
         ++entries;
         m_entriesFound.fetch_add(1, std::memory_order_relaxed);
         const QStringView name(e.name.data(), qsizetype(e.name.size()));
+        // Only where a mount is crossed can the file system change.
+        auto onPseudoFileSystem = [&] {
+            if (e.device == device || !OnPseudoFileSystem(e.device, relativeDir + name.toString()))
+                return false;
+            NotRead(relativeDir + name.toString());
+            return true;
+        };
         switch (e.kind) {
         case platform::EntryKind::File: {
             // A killed copy's temporary file is the program's own, never a user's file.
@@ -128,6 +156,8 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
                 if (IsExcludedItem(ext, eitExt, FExcludedItemList) || IsExcludedItem(name, eitFile, FExcludedItemList))
                     break;
             }
+            if (onPseudoFileSystem())
+                break;
             QString relative;
             relative.reserve(relativeDir.size() + name.size());
             relative += relativeDir;
@@ -139,6 +169,8 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir)
         case platform::EntryKind::Directory:
         case platform::EntryKind::DirectoryLink:
             if (FIncludingSubDirs && !IsExcludedItem(name, eitDir, FExcludedItemList)) {
+                if (e.kind == platform::EntryKind::Directory && onPseudoFileSystem())
+                    break;
                 QString key;
                 key.reserve(relativeDir.size() + name.size() + 1);
                 key += relativeDir;

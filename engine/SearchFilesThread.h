@@ -52,12 +52,18 @@ private:
         QList<SubDir> subDirs;
     };
 
-    void SearchFiles(const QString& relativeDir);
+    // Lists the directory at relativeDir, which lies on device.
+    void SearchFiles(const QString& relativeDir, uint64_t device);
     // Lists one subdirectory (not yet entered: no directory is listed twice) and what lies below.
     void EnterSubDir(const SubDir& sub);
     bool IsStopping() const;
     // A path that was not listed completely: its line (key, full path, reason) and its protection.
     void NotListed(const QString& key, const QString& relativePath, int code);
+    // True when an entry on another device than its directory lies on a pseudo file system, whose
+    // files' content is made up as it is read (some never end): asked once per device.
+    bool OnPseudoFileSystem(uint64_t device, const QString& relativePath);
+    // Such an entry is not read: its line, and nothing at or below it counts as missing.
+    void NotRead(const QString& relativePath);
 
     TRsBackupList* FList;
     QString FPath;
@@ -83,4 +89,5 @@ private:
     std::deque<SubDir> m_deferredLinks;
     TScanFindings m_findings;
     std::atomic<qint64> m_entriesFound{0};
+    std::unordered_map<uint64_t, bool> m_pseudoDevices;
 };

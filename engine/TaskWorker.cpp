@@ -46,16 +46,19 @@ void TTaskWorker::FlushIfDue()
 bool TTaskWorker::DigestFiles(std::initializer_list<const QList<qint32>*> indexLists,
                               const std::function<QString(qint32)>& fileNameOf,
                               const std::function<void(qint32, const QString&, const TMD5Digest&)>& onDigest,
-                              const std::function<void(qint32, const QString&, const QString&)>& onFailure)
+                              const std::function<void(qint32, const QString&, const QString&)>& onFailure,
+                              TDigestRead read, const std::function<bool(qint32)>& skip)
 {
     for (const QList<qint32>* indices : indexLists) {
         for (const qint32 i : *indices) {
+            if (skip && skip(i))
+                continue;
             const QString fileName = fileNameOf(i);
             TMD5Digest digest{};
             QString reason;
             bool ok = true;
             try {
-                digest = GetFileMD5(fileName, FCheckBreakFlag, &m_bytesDone);
+                digest = GetFileMD5(fileName, FCheckBreakFlag, read, m_bytesDone);
             } catch (const std::exception& e) {
                 ok = false;
                 reason = ReasonOf(e);

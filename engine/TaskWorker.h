@@ -10,6 +10,7 @@
 #include <atomic>
 #include <functional>
 #include <initializer_list>
+#include <memory>
 
 class TRsBackupList;
 class TRsTaskList;
@@ -26,7 +27,7 @@ public:
     // Items (one per index list entry) finished so far, and bytes read or copied so far: read by
     // the run driver for its progress. Safe from any thread.
     qint64 ItemsDone() const { return m_itemsDone.load(std::memory_order_relaxed); }
-    qint64 BytesDone() const { return qint64(m_bytesDone.load(std::memory_order_relaxed)); }
+    qint64 BytesDone() const { return qint64(m_bytesDone->load(std::memory_order_relaxed)); }
 
 protected:
     TTaskWorker(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index, QStringList* logList,
@@ -38,13 +39,15 @@ protected:
     void RunPhases(std::initializer_list<std::function<void()>> phases);
     void ItemDone() { m_itemsDone.fetch_add(1, std::memory_order_relaxed); }
 
-    // Takes the digest of each file that the index lists name, in order. An interrupted digest
-    // proves nothing: on a stop the walk ends (terminate request set) without a result for the file
-    // being read, and false is returned. Lines due are handed over between files.
+    // Takes the digest of each file that the index lists name, in order, but those skip() picks (may
+    // be empty). An interrupted digest proves nothing: on a stop the walk ends (terminate request
+    // set) without a result for the file being read, and false is returned. Lines due are handed over
+    // between files.
     bool DigestFiles(std::initializer_list<const QList<qint32>*> indexLists,
                      const std::function<QString(qint32)>& fileNameOf,
                      const std::function<void(qint32, const QString&, const TMD5Digest&)>& onDigest,
-                     const std::function<void(qint32, const QString&, const QString&)>& onFailure);
+                     const std::function<void(qint32, const QString&, const QString&)>& onFailure,
+                     TDigestRead read = TDigestRead::FromCache, const std::function<bool(qint32)>& skip = {});
     // Hands over the queued lines when they are due (see FlushDue); derived classes with data of
     // their own to hand over override it.
     virtual void FlushIfDue();
@@ -58,5 +61,6 @@ protected:
     bool m_mirroring = false;
     bool m_verifying = false;
     std::atomic<qint64> m_itemsDone{0};
-    std::atomic<uint64_t> m_bytesDone{0};
+    // Shared with the copies and digests on their helper threads, which may outlive a stopped call.
+    const std::shared_ptr<std::atomic<uint64_t>> m_bytesDone = std::make_shared<std::atomic<uint64_t>>(0);
 };

@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Installs the Debian packages that building, running and testing need; does nothing when they are there.
 set -euo pipefail
+# e2fsprogs, dosfstools and fusefat make the unlike disks some engine tests copy to (an ext4 image with
+# small inodes, a FAT image mounted through FUSE where the kernel has no FAT driver).
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools libgl-dev libxkbcommon-x11-0
-          libxcb-cursor0 fonts-vlgothic)
+          libxcb-cursor0 fonts-vlgothic e2fsprogs dosfstools fusefat)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")

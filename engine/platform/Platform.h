@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -102,6 +103,11 @@ bool isExistingDirectory(PathView path, bool followLinks);
 bool setAttributes(PathView path, uint32_t attributes);
 // Sets the permission bits (mode & 07777) exactly (follows links).
 bool setPermissions(PathView path, uint32_t mode);
+enum class PermissionResult { Kept, NotKept, Failed };
+// setPermissions where the file system keeps permission bits at all: NotKept when it refuses them as
+// such (ENOSYS, EOPNOTSUPP; EPERM on a path this process owns, or to the super-user), which leaves
+// the path as it was and is no failure; Failed (error recorded) for anything else.
+PermissionResult setPermissionsIfKept(PathView path, uint32_t mode);
 // Gives the owner write permission when it lacks it.
 bool makeWritable(PathView path);
 // Gives or takes the owner's write permission. Neither function changes a link or follows it: a link
@@ -133,12 +139,21 @@ bool isCopyTemporaryName(PathView name);
 inline constexpr bool kNamesAreCaseSensitive = true;
 
 enum class CopyResult { Copied, Failed, Stopped };
+// What a copy that succeeded could not keep.
+struct CopyNotes
+{
+    bool permissionsNotKept = false; // the destination's file system refuses permission bits
+};
 // Copies content, permission bits and modification time into a temporary file beside the
 // destination, then renames it over the destination: a failed or stopped copy leaves any previous
-// destination untouched and no partial file behind. stopFlag (may be null) is tested between chunks;
-// bytesDone (may be null) grows by every byte copied, as the copy goes.
+// destination untouched and no partial file behind. The holes of a sparse source stay holes.
+// Permission bits are kept where the file system has them (notes says when not). stopFlag (may be
+// null) is tested between chunks; a source whose file system stops answering is left behind within
+// a second of a stop (Stopped), its copy abandoned and its temporary file removed once it returns.
+// bytesDone (may be null) grows by every byte copied, as the copy goes; it is shared with the copy,
+// which may outlive the call.
 CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag,
-                    std::atomic<uint64_t>* bytesDone = nullptr);
+                    CopyNotes* notes = nullptr, const std::shared_ptr<std::atomic<uint64_t>>& bytesDone = {});
 
 // The date-time of the system's files: days since 1899-12-30 in local time, to the millisecond.
 double toLocalDateTime(const FileTime& time);

@@ -1,8 +1,10 @@
 // The POSIX implementation of the platform layer.
 
+#include "engine/platform/ContentCopy.h"
 #include "engine/platform/PathCodec.h"
 #include "engine/platform/Platform.h"
 #include "engine/platform/PosixAt.h"
+#include "engine/platform/StoppableCall.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -216,70 +218,18 @@ bool removeTreeAt(int parentFd, const char* name)
     return ::unlinkat(parentFd, name, AT_REMOVEDIR) == 0 || fail();
 }
 
-constexpr size_t kCopyChunk = 8u << 20;     // copy_file_range per call: a stop ends within one
-constexpr size_t kCopyBuffer = 1u << 20;    // read/write fallback buffer
-
-enum class ChunkCopy { Done, Failed, Stopped };
-
-ChunkCopy copyContent(int in, int out, const std::atomic<bool>* stopFlag, std::atomic<uint64_t>* bytesDone)
+bool withinTwoSeconds(const struct timespec& a, const struct timespec& b)
 {
-    auto stopped = [stopFlag] { return stopFlag && stopFlag->load(std::memory_order_relaxed); };
-    auto moved = [bytesDone](ssize_t n) {
-        if (bytesDone)
-            bytesDone->fetch_add(uint64_t(n), std::memory_order_relaxed);
-    };
-    bool useCopyRange = true;
-    bool copiedAny = false;
-    for (;;) {
-        if (stopped())
-            return ChunkCopy::Stopped;
-        if (!useCopyRange)
-            break;
-        const ssize_t n = ::copy_file_range(in, nullptr, out, nullptr, kCopyChunk, 0);
-        if (n > 0) {
-            copiedAny = true;
-            moved(n);
-            continue;
-        }
-        if (n == 0)
-            return ChunkCopy::Done;
-        if (errno == EINTR)
-            continue;
-        // Not offered between these file systems: fall back to plain reads and writes. After part of
-        // the file went through, positions of both descriptors have moved together, so the fallback
-        // continues exactly where copy_file_range stopped.
-        if (errno == EXDEV || errno == ENOSYS || errno == EOPNOTSUPP || errno == EINVAL || errno == EBADF
-            || errno == ETXTBSY || (!copiedAny && errno == EPERM)) {
-            useCopyRange = false;
-            break;
-        }
-        return ChunkCopy::Failed;
-    }
-    std::unique_ptr<char[]> buffer(new char[kCopyBuffer]);
-    for (;;) {
-        if (stopped())
-            return ChunkCopy::Stopped;
-        ssize_t n = ::read(in, buffer.get(), kCopyBuffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return ChunkCopy::Failed;
-        }
-        if (n == 0)
-            return ChunkCopy::Done;
-        const char* p = buffer.get();
-        while (n > 0) {
-            const ssize_t w = ::write(out, p, size_t(n));
-            if (w < 0) {
-                if (errno == EINTR)
-                    continue;
-                return ChunkCopy::Failed;
-            }
-            p += w;
-            n -= w;
-            moved(w);
-        }
-    }
+    const int64_t apart = (int64_t(a.tv_sec) - int64_t(b.tv_sec)) * 1'000'000'000 + (a.tv_nsec - b.tv_nsec);
+    return apart > -2'000'000'000 && apart < 2'000'000'000;
+}
+
+// The file system refuses permission bits as such (FAT, exFAT, many FUSE and network file systems),
+// as opposed to refusing them to this user: EPERM counts only for a file this process owns (or as
+// the super-user, whom no ownership check stops).
+bool refusesPermissions(int err, uid_t owner)
+{
+    return err == ENOSYS || err == EOPNOTSUPP || (err == EPERM && (owner == ::geteuid() || ::geteuid() == 0));
 }
 
 } // namespace
@@ -436,6 +386,23 @@ bool setPermissions(PathView path, uint32_t mode)
     return ::fchmodat(at.dir(), at.name(), mode_t(mode & 07777), 0) == 0 || fail();
 }
 
+PermissionResult setPermissionsIfKept(PathView path, uint32_t mode)
+{
+    std::string native;
+    AtPath at;
+    if (!encodeAt(path, native, at))
+        return PermissionResult::Failed;
+    if (::fchmodat(at.dir(), at.name(), mode_t(mode & 07777), 0) == 0)
+        return PermissionResult::Kept;
+    const int err = errno;
+    struct stat st;
+    if (::fstatat(at.dir(), at.name(), &st, 0) != 0)
+        return fail(), PermissionResult::Failed;
+    if (refusesPermissions(err, st.st_uid))
+        return PermissionResult::NotKept;
+    return fail(err), PermissionResult::Failed;
+}
+
 bool makeWritable(PathView path)
 {
     return setOwnerWritable(path, true);
@@ -565,8 +532,10 @@ bool isCopyTemporaryName(PathView name)
     return true;
 }
 
-CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag,
-                    std::atomic<uint64_t>* bytesDone)
+namespace {
+
+CopyResult copyFileNow(PathView source, PathView destination, const std::function<bool()>& cancelled, CopyNotes& notes,
+                       std::atomic<uint64_t>* bytesDone)
 {
     std::string src;
     std::string dst;
@@ -631,17 +600,26 @@ CopyResult copyFile(PathView source, PathView destination, const std::atomic<boo
         setLastError(err);
     };
 
-    const ChunkCopy copied = copyContent(in.get(), out.get(), stopFlag, bytesDone);
-    if (copied == ChunkCopy::Stopped) {
+    const posix::ContentCopy copied =
+        posix::copyContent(in.get(), out.get(), posix::mayHaveHoles(st.st_size, st.st_blocks), cancelled, bytesDone);
+    if (copied == posix::ContentCopy::Stopped) {
         discard(ECANCELED);
         return CopyResult::Stopped;
     }
-    if (copied == ChunkCopy::Failed) {
+    if (copied == posix::ContentCopy::Failed) {
         discard(errno);
         return CopyResult::Failed;
     }
+    // Content and time are the backup; permission bits are kept where the file system has them.
+    if (::fchmod(out.get(), st.st_mode & 07777) != 0) {
+        if (!refusesPermissions(errno, ::geteuid())) {
+            discard(errno);
+            return CopyResult::Failed;
+        }
+        notes.permissionsNotKept = true;
+    }
     const struct timespec times[2] = {st.st_atim, st.st_mtim};
-    if (::fchmod(out.get(), st.st_mode & 07777) != 0 || ::futimens(out.get(), times) != 0) {
+    if (::futimens(out.get(), times) != 0) {
         discard(errno);
         return CopyResult::Failed;
     }
@@ -652,7 +630,7 @@ CopyResult copyFile(PathView source, PathView destination, const std::atomic<boo
         setLastError(err);
         return CopyResult::Failed;
     }
-    if (stopFlag && stopFlag->load(std::memory_order_relaxed)) {
+    if (cancelled()) {
         ::unlinkat(dir.get(), temp.c_str(), 0);
         setLastError(ECANCELED);
         return CopyResult::Stopped;
@@ -663,7 +641,39 @@ CopyResult copyFile(PathView source, PathView destination, const std::atomic<boo
         setLastError(err);
         return CopyResult::Failed;
     }
+    // What the copy's time reads back as: a file system may stamp a renamed file with the time of the
+    // rename (the FUSE FAT driver does), and the copy would then look changed at every run. A time
+    // further off than any resolution explains is set again on the final name.
+    struct stat back;
+    if (::fstatat(dir.get(), leaf.c_str(), &back, AT_SYMLINK_NOFOLLOW) == 0 && S_ISREG(back.st_mode)
+        && !withinTwoSeconds(back.st_mtim, st.st_mtim))
+        ::utimensat(dir.get(), leaf.c_str(), times, AT_SYMLINK_NOFOLLOW);
     return CopyResult::Copied;
+}
+
+} // namespace
+
+CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag, CopyNotes* notes,
+                    const std::shared_ptr<std::atomic<uint64_t>>& bytesDone)
+{
+    // On the helper thread: a source that stops answering (a share gone away) cannot hold the run.
+    // The job owns its paths and result, as it may outlive this call.
+    struct Outcome
+    {
+        CopyResult result = CopyResult::Failed;
+        CopyNotes notes;
+    };
+    const auto outcome = std::make_shared<Outcome>();
+    const JobOutcome job = runStoppable(
+        [src = Path(source), dst = Path(destination), outcome, bytesDone](const Cancellation& cancelled) {
+            outcome->result = copyFileNow(src, dst, cancelled, outcome->notes, bytesDone.get());
+        },
+        stopFlag);
+    if (job == JobOutcome::Abandoned)
+        return CopyResult::Stopped;
+    if (notes)
+        *notes = outcome->notes;
+    return outcome->result;
 }
 
 namespace {

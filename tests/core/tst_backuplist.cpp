@@ -3,6 +3,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/mount.h>
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
@@ -51,6 +52,9 @@ private Q_SLOTS:
     void sourceLinkLoopIsNotEnteredTwice();
     void linkWebIsEnteredOnce();
     void fifoAndDanglingLinkAreSkipped();
+    void pseudoFileSystemsAreNotRead_data();
+    void pseudoFileSystemsAreNotRead();
+    void findingsShowNamesEscaped();
     void stopLeavesPartialListAndDone();
     void reloadWhileScanning();
 };
@@ -350,6 +354,62 @@ void TestBackupList::fifoAndDanglingLinkAreSkipped()
     TRsBackupList list;
     ScanOne(list, tmp.path());
     QCOMPARE(Items(list), (QStringList{u"f.txt"_s, u"filelink"_s}));
+}
+
+void TestBackupList::pseudoFileSystemsAreNotRead_data()
+{
+    QTest::addColumn<QString>("how"); // how the pseudo file system is reached
+    QTest::newRow("a link into proc") << u"link"_s;
+    QTest::newRow("proc mounted in the tree") << u"mount"_s;
+    QTest::newRow("the tree itself") << u"base"_s;
+}
+
+// Files of proc, sys and the like are made up as they are read, and some never end: one line says
+// they are not read, and nothing there counts as missing.
+void TestBackupList::pseudoFileSystemsAreNotRead()
+{
+    QFETCH(QString, how);
+    QTemporaryDir tmp;
+    const QString root = tmp.path() + u"/src"_s;
+    QVERIFY(WriteFile(root + u"/f.txt"_s, "x"));
+    QVERIFY(MakeDirs(root + u"/k"_s));
+    QString base = root;
+    QString notRead = u"k"_s;
+    if (how == u"link"_s) {
+        QVERIFY(::rmdir(Native(root + u"/k"_s).c_str()) == 0);
+        QVERIFY(Symlink(u"/proc/self"_s, root + u"/k"_s));
+    } else if (how == u"mount"_s) {
+        if (::mount("proc", Native(root + u"/k"_s).c_str(), "proc", 0, nullptr) != 0)
+            QSKIP("proc cannot be mounted here (needs root)");
+    } else {
+        base = u"/proc/sys/kernel"_s;
+        notRead = QString();
+    }
+    TRsBackupList list;
+    ScanOne(list, base);
+    if (how == u"mount"_s)
+        ::umount2(Native(root + u"/k"_s).c_str(), MNT_DETACH);
+    QCOMPARE(Items(list), base == root ? QStringList{u"f.txt"_s} : QStringList());
+    QVERIFY(Dirs(list).isEmpty());
+    QCOMPARE(list.Findings.lines.size(), 1);
+    QCOMPARE(list.Findings.lines.first().first,
+             LogSkipPseudoFileSystem + u' ' + (notRead.isEmpty() ? base : root + u'/' + notRead));
+    QVERIFY(!list.Findings.lines.first().second);
+    QCOMPARE(list.Findings.unlistedPaths, QSet<QString>{notRead});
+}
+
+// A finding's path holds the name's line break as an escape: the finding stays one line.
+void TestBackupList::findingsShowNamesEscaped()
+{
+    QTemporaryDir tmp;
+    const QString root = tmp.path() + u"/src"_s;
+    QVERIFY(WriteFile(root + u"/a\nb/f.txt"_s, "x"));
+    QVERIFY(Symlink(root, root + u"/a\nb/up"_s));
+    TRsBackupList list;
+    ScanOne(list, root);
+    QCOMPARE(list.Findings.lines.size(), 1);
+    QCOMPARE(list.Findings.lines.first().first, LogDirSkipRepeated + u' ' + root + u"/a\\nb/up = "_s + root + u'/');
+    QCOMPARE(Items(list), QStringList{u"a\nb/f.txt"_s}); // the name itself is what it is
 }
 
 void TestBackupList::stopLeavesPartialListAndDone()

@@ -307,10 +307,16 @@ void TestUnattended::stopSignal()
     const QString src = dir.filePath(u"src"_s);
     const QString dst = dir.filePath(u"dst"_s);
     QVERIFY(QDir().mkpath(src) && QDir().mkpath(dst));
-    // A file that takes seconds to copy (it holds no blocks of its own, its copy does).
-    QFile big(src + u"/big.bin"_s);
-    QVERIFY(big.open(QIODevice::WriteOnly) && big.resize(16LL << 30));
-    big.close();
+    // A tree that takes seconds to copy, without taking room on the disk: many empty files. (A large
+    // sparse file no longer does: its copy keeps the holes and takes no time.)
+    for (int d = 0; d < 100; ++d) {
+        const QString sub = src + u"/d%1"_s.arg(d);
+        QVERIFY(QDir().mkpath(sub));
+        for (int f = 0; f < 300; ++f) {
+            QFile empty(sub + u"/f%1"_s.arg(f));
+            QVERIFY(empty.open(QIODevice::WriteOnly));
+        }
+    }
     QVERIFY(makeProgramFolder(m_program, prog, u"Nightly.ini"_s, taskListText(u"Nightly"_s, src + u'/', dst + u'/')));
 
     QProcess process;
