@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RsUnits/RsLogLines.h"
+#include "app/RsLogLines.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>

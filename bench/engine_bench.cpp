@@ -117,10 +117,7 @@ int main(int argc, char** argv)
     const TRsBackupList& dst = *driver.DstList();
     const TBackupIndexLists& lists = driver.IndexLists();
 
-    qint64 errors = 0;
-    for (const QString& line : std::as_const(taskList.LogList))
-        if (line.contains(u"Error"_s))
-            ++errors;
+    const qint64 errors = taskList.LogList.filter(u"Error"_s).size();
     std::printf("scan_ms=%lld collect_ms=%lld execute_ms=%lld total_ms=%lld src_files=%d src_dirs=%d "
                 "dst_files=%d new=%lld overwrite=%lld delete=%lld dirnew=%lld dirdelete=%lld lines=%lld "
                 "errors=%lld peak_rss_kib=%ld\n",

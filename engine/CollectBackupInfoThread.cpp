@@ -10,7 +10,7 @@
 
 TCollectBackupInfoThread::TCollectBackupInfoThread(TRsBackupList* srcList, TRsBackupList* dstList,
                                                    TRsTaskList* list, int index, TBackupIndexLists* indexLists,
-                                                   QStringList* logList, const TBreakFunction& checkBreakFlag)
+                                                   TRsLogList* logList, const TBreakFunction& checkBreakFlag)
     : TTaskWorker(srcList, dstList, list, index, logList, checkBreakFlag)
     , FIndexLists(indexLists)
 {

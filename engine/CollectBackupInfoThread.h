@@ -24,7 +24,7 @@ public:
     // Not started here, nor freed when it ends. Collected lines go to the pane only (linesAdded);
     // error lines also to logList.
     TCollectBackupInfoThread(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index,
-                             TBackupIndexLists* indexLists, QStringList* logList,
+                             TBackupIndexLists* indexLists, TRsLogList* logList,
                              const TBreakFunction& checkBreakFlag);
     ~TCollectBackupInfoThread() override;
 

@@ -27,7 +27,7 @@ constexpr quint32 kOwnerAll = 0700u << 16;
 } // namespace
 
 TDoBackupThread::TDoBackupThread(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index,
-                                 const TBackupIndexLists* indexLists, QStringList* logList,
+                                 const TBackupIndexLists* indexLists, TRsLogList* logList,
                                  const TBreakFunction& checkBreakFlag, const std::atomic<bool>* stopFlag,
                                  bool isTesting)
     : TTaskWorker(srcList, dstList, list, index, logList, checkBreakFlag)

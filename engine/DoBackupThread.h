@@ -25,7 +25,7 @@ public:
     // Not started here, nor freed when it ends. stopFlag is the run's stop flag itself (may be null):
     // a long copy tests it between chunks, so a stop ends it at once.
     TDoBackupThread(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index,
-                    const TBackupIndexLists* indexLists, QStringList* logList,
+                    const TBackupIndexLists* indexLists, TRsLogList* logList,
                     const TBreakFunction& checkBreakFlag, const std::atomic<bool>* stopFlag, bool isTesting);
     ~TDoBackupThread() override;
 

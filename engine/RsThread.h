@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/RsLogList.h"
+
 #include <QElapsedTimer>
 #include <QList>
 #include <QStringList>
@@ -62,7 +64,7 @@ protected:
 
     // ---- Log lines, handed to the main thread in batches (one blocking call per line would cost
     // seconds on a large tree). The run log may be null.
-    void SetLogList(QStringList* logList) { m_logList = logList; }
+    void SetLogList(TRsLogList* logList) { m_logList = logList; }
     // Queues a line for the pane and, with toLogList, for the run log. isError marks the line of a
     // failed item; the run driver counts them (an unattended run reports them in its exit status).
     void AddLogLine(const QString& line, bool toLogList, bool isError = false);
@@ -91,7 +93,7 @@ private:
     const std::function<void()>* m_syncMethod = nullptr;
     bool m_syncServed = false;
 
-    QStringList* m_logList = nullptr;
+    TRsLogList* m_logList = nullptr;
     QStringList m_paneLines;
     QList<bool> m_toLogList;
     QElapsedTimer m_sinceFlush;

@@ -92,3 +92,16 @@ bool WriteLogFile(const QString& fileName, const QStringList& lines, QString* er
 {
     return WriteUtf16LeLinesFile(fileName, lines, errorText);
 }
+
+bool WriteLogFile(const QString& fileName, const TRsLogList& lines, QString* errorText)
+{
+    return WriteUtf16LeLinesFile(
+        fileName,
+        [&lines](const std::function<void(QStringView)>& sink) {
+            lines.forEach(0, [&sink](QStringView line) {
+                sink(line);
+                return true;
+            });
+        },
+        errorText);
+}

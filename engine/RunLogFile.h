@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class QDateTime;
+class TRsLogList;
 class TRsTaskList;
 
 // ---- Time stamps of the run log: "yyyy-mm-dd hh:nn:ss" with the locale's time separator.
@@ -36,3 +37,6 @@ QStringList RunFooterLines();
 // content is written to a temporary file beside it first and put in place only when complete, so a
 // failure never leaves a truncated log. False with *errorText set on failure.
 bool WriteLogFile(const QString& fileName, const QStringList& lines, QString* errorText = nullptr);
+// The same for a task list's run log, written as it is read: a log of a million lines is never held
+// whole in another form.
+bool WriteLogFile(const QString& fileName, const TRsLogList& lines, QString* errorText = nullptr);

@@ -6,7 +6,7 @@
 #include <exception>
 
 TTaskWorker::TTaskWorker(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index,
-                         QStringList* logList, const TBreakFunction& checkBreakFlag)
+                         TRsLogList* logList, const TBreakFunction& checkBreakFlag)
     : FSrcList(srcList)
     , FDstList(dstList)
     , FList(list)

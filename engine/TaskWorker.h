@@ -30,7 +30,7 @@ public:
     qint64 BytesDone() const { return qint64(m_bytesDone->load(std::memory_order_relaxed)); }
 
 protected:
-    TTaskWorker(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index, QStringList* logList,
+    TTaskWorker(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index, TRsLogList* logList,
                 const TBreakFunction& checkBreakFlag);
 
     // The terminate request or the run's stop test.
@@ -56,7 +56,7 @@ protected:
     TRsBackupList* FDstList;
     TRsTaskList* FList;
     int FIndex;
-    QStringList* FLogList;
+    TRsLogList* FLogList;
     TBreakFunction FCheckBreakFlag;
     bool m_mirroring = false;
     bool m_verifying = false;

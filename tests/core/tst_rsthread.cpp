@@ -45,7 +45,7 @@ private:
 class LineWorker final : public TRsThread
 {
 public:
-    LineWorker(int count, QStringList* logList)
+    LineWorker(int count, TRsLogList* logList)
         : m_count(count)
     {
         SetLogList(logList);
@@ -79,7 +79,7 @@ protected:
 class FailingWorker final : public TRsThread
 {
 public:
-    FailingWorker(bool foreign, QStringList* logList)
+    FailingWorker(bool foreign, TRsLogList* logList)
         : m_foreign(foreign)
     {
         SetLogList(logList);
@@ -167,7 +167,7 @@ void TestRsThread::stopAndFreeFinishedThreadSkipsTerminationEvent()
 
 void TestRsThread::linesKeepOrderAndReachLogListAndDoneComesLast()
 {
-    QStringList logList;
+    TRsLogList logList;
     QStringList pane;
     bool done = false;
     bool linesAfterDone = false;
@@ -206,7 +206,7 @@ void TestRsThread::escapedErrorBecomesFailedItemLine()
 {
     QFETCH(bool, foreign);
     QFETCH(QString, reason);
-    QStringList logList;
+    TRsLogList logList;
     QStringList pane;
     auto* worker = new FailingWorker(foreign, &logList);
     connect(worker, &TRsThread::linesAdded, this, [&pane](const QStringList& lines) { pane += lines; });
@@ -215,7 +215,7 @@ void TestRsThread::escapedErrorBecomesFailedItemLine()
     QTRY_COMPARE(done.count(), 1);
     const QStringList expected{u"item 1"_s, LogErrorInternal + u' ' + reason};
     QCOMPARE(pane, expected);
-    QCOMPARE(logList, expected);
+    QCOMPARE(logList.toStringList(), expected);
     QCOMPARE(worker->ErrorLineCount(), 1);
     StopAndFreeThread(worker);
 }

@@ -137,7 +137,7 @@ void TestRunDriver::linesAndOutcomeOfAList()
     AddTask(list, path(u"s0"_s), path(u"d0"_s));
     AddTask(list, path(u"s1"_s), path(u"d1"_s)); // not asked for
     AddTask(list, path(u"missing"_s), path(u"d0"_s));
-    const QStringList heading = list.LogList;
+    const QStringList heading = list.LogList.toStringList();
 
     DriverRun run;
     QVERIFY(run.Run(list, {0, 2}));
@@ -183,7 +183,7 @@ void TestRunDriver::linesAndOutcomeOfAList()
     QVERIFY(outcome.Failed()); // a missing directory is a failure of the run
     QVERIFY(run.tasks.at(1).PathMissing && !run.tasks.at(0).PathMissing);
     QCOMPARE(outcome.LogFileName, list.GetLogFileName(false));
-    QCOMPARE(LogFileLines(outcome.LogFileName), list.LogList);
+    QCOMPARE(LogFileLines(outcome.LogFileName), list.LogList.toStringList());
     QCOMPARE(ReadFile(path(u"d0/sub/b.txt"_s)), QByteArray("bb"));
 }
 

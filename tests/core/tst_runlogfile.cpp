@@ -29,6 +29,7 @@ private slots:
     void logFileBytes();
     void logFileReplacesWholeFile();
     void logFileFailureReported();
+    void taskListLogWrittenAsItIsRead();
 
 private:
     QTemporaryDir m_dir;
@@ -188,6 +189,31 @@ void TestRunLogFile::logFileFailureReported()
     if (written)
         QSKIP("the directory stays writable (running as root)");
     QCOMPARE(testsupport::readBytes(kept), QByteArray("old"));
+}
+
+// A task list's log is written from its compact store in pieces; the file is the same, byte for
+// byte, as the one written from a plain list of the same lines, also past the piece size.
+void TestRunLogFile::taskListLogWrittenAsItIsRead()
+{
+    TRsTaskList list;
+    list.SetTaskListName(u"Big"_s);
+    QStringList lines = list.LogList.toStringList();
+    for (int i = 0; i < 60000; ++i) {
+        const QString line = u"F さくせー: dir%1/ファイル%2.txt"_s.arg(i / 100).arg(i);
+        list.LogList.append(line);
+        lines.append(line);
+    }
+    lines.append(QString());
+    list.LogList.append(QString());
+    QCOMPARE(list.LogList.size(), lines.size());
+    const QString fromStore = m_dir.filePath(u"store.log"_s);
+    const QString fromList = m_dir.filePath(u"list.log"_s);
+    QString error;
+    QVERIFY2(WriteLogFile(fromStore, list.LogList, &error), qPrintable(error));
+    QVERIFY2(WriteLogFile(fromList, lines, &error), qPrintable(error));
+    const QByteArray bytes = testsupport::readBytes(fromStore);
+    QVERIFY(bytes.size() > (2 << 20));
+    QCOMPARE(bytes, testsupport::readBytes(fromList));
 }
 
 QTEST_GUILESS_MAIN(TestRunLogFile)

@@ -371,7 +371,7 @@ void TestRunController::stopDuringScanEndsTheList()
     QVERIFY(!pane.contains(taskLine(MsgInfoStartItem, 0)));
     QVERIFY(!pane.contains(u"Three: タスク1"_s));
     // The log file holds the heading and this one task, and nothing was copied.
-    QCOMPARE(logFileLines(list->GetLogFileName(false)), list->LogList);
+    QCOMPARE(logFileLines(list->GetLogFileName(false)), list->LogList.toStringList());
     QVERIFY(!QFile::exists(tree(u"d1/b.txt"_s)));
     QVERIFY(!QFile::exists(tree(u"d2/c.txt"_s)));
     QVERIFY(form->Action(u"ActTaskListRunTaskList"_s)->isEnabled());
@@ -403,7 +403,7 @@ void TestRunController::missingDestinationGoesOn()
     QCOMPARE(pane.mid(at + 1, 4),
              (QStringList{QString(), taskLine(MsgInfoStoppedItem, 0), QString(), taskLine(MsgInfoFinishedItem, 0)}));
     QVERIFY(!pane.contains(taskLine(MsgInfoCollectItemInfo, 0)));
-    QCOMPARE(logFileLines(list->GetLogFileName(false)), list->LogList);
+    QCOMPARE(logFileLines(list->GetLogFileName(false)), list->LogList.toStringList());
 }
 
 void TestRunController::runControlsAndAnimation_data()
@@ -503,7 +503,7 @@ void TestRunController::logLinesAsInTheExample()
     TMainForm* form = makeForm();
     QVERIFY(form);
     TRsTaskList* list = form->AManager.Items(0);
-    const QStringList heading = list->LogList;
+    const QStringList heading = list->LogList.toStringList();
     runCommand(u"ActTaskListRunTaskList"_s);
 
     const QStringList header{
@@ -546,7 +546,7 @@ void TestRunController::twoRunsAccumulate()
     TMainForm* form = makeForm();
     QVERIFY(form);
     TRsTaskList* list = form->AManager.Items(0);
-    const QStringList heading = list->LogList;
+    const QStringList heading = list->LogList.toStringList();
     runCommand(u"ActTaskListRunTaskList"_s);
     const QStringList first = stored(list);
     QVERIFY(first.contains(LogFileNew + u" a.txt"_s));
@@ -665,7 +665,7 @@ void TestRunController::commandLineRunExitStatus()
     QCOMPARE(form->ExitStatus(), status);
     QCOMPARE(m_boxes->count(), 0);
     TRsTaskList* list = form->AManager.Items(0);
-    QCOMPARE(logFileLines(list->GetLogFileName(false)), list->LogList);
+    QCOMPARE(logFileLines(list->GetLogFileName(false)), list->LogList.toStringList());
     QCOMPARE(QFile::exists(tree(u"d/a.txt"_s)), !missingDestination);
 }
 

@@ -5,6 +5,7 @@
 #include <QStringView>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -45,6 +46,9 @@ public:
     QString Text(qsizetype firstLine, qsizetype firstColumn, qsizetype lastLine, qsizetype lastColumn) const;
     // Every line joined by '\n'.
     QString Text() const;
+    // Hands lines first..last to sink in order, each decoded once (reading them one by one with
+    // Line() decodes a group's lines again for each); sink returns false to stop.
+    void ForEachLine(qsizetype first, qsizetype last, const std::function<bool(QStringView)>& sink) const;
 
     // Bytes held, for measurements.
     qsizetype MemoryUsed() const;

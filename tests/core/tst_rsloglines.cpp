@@ -1,4 +1,4 @@
-#include "RsUnits/RsLogLines.h"
+#include "app/RsLogLines.h"
 
 #include <QtTest>
 

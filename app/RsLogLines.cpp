@@ -1,4 +1,4 @@
-#include "RsUnits/RsLogLines.h"
+#include "app/RsLogLines.h"
 
 #include <QtGlobal>
 
@@ -261,6 +261,16 @@ void TRsLogLines::forEachLine(qsizetype first, qsizetype last, Sink&& sink) cons
         if (index >= first && !sink(line.data(), line.size()))
             return;
     }
+}
+
+void TRsLogLines::ForEachLine(qsizetype first, qsizetype last, const std::function<bool(QStringView)>& sink) const
+{
+    QString line;
+    forEachLine(first, last, [&](const char* bytes, std::size_t size) {
+        line.resize(utf16Length(bytes, size));
+        decodeLine(bytes, size, reinterpret_cast<char16_t*>(line.data()));
+        return sink(line);
+    });
 }
 
 QString TRsLogLines::Line(qsizetype index) const
