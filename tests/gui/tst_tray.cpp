@@ -78,11 +78,14 @@ private slots:
                    "tray menu");
 
             emit tray->OnClick(tray); // as a left click on the icon
+            // The caret goes to the end as the window comes back; lines the run adds afterwards come
+            // after it, while the view keeps following them.
+            auto* log = form->findChild<TRsLogView*>(u"Memo301"_s);
+            expect(log && log->caret() == log->endPosition(), "caret at the end of the log");
             QCoreApplication::processEvents();
             expect(form->isVisible(), "click shows the window");
             expect(toggle->text() == MinimizeToTrayCaption, "caption says minimise");
-            auto* log = form->findChild<TRsLogView*>(u"Memo301"_s);
-            expect(log && log->caret() == log->endPosition() && log->isAtEnd(), "caret and view at the end of the log");
+            expect(log && log->isAtEnd(), "view at the end of the log");
 
             form->setWindowState(Qt::WindowMaximized);
             QCoreApplication::processEvents();
