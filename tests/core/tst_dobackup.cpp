@@ -375,7 +375,7 @@ void TestDoBackup::unlistedSourceIsNeverDeleted()
     }
     QVERIFY(WriteFile(d + u"/gone.txt"_s, "g", kOld)); // really gone from the source
     if (!HandToNobody(tmp))
-        QSKIP("needs root and the user nobody to run as an ordinary user");
+        QSKIP("needs root and the user nobody to run as an ordinary user, in a forked child that starts threads (which ThreadSanitizer cannot follow)");
     const QString blockedPath = blocked.isEmpty() ? s : s + u'/' + blocked;
     QVERIFY(Chmod(blockedPath, mode_t(mode)));
     const QStringList before = ListTree(d);
@@ -410,7 +410,7 @@ void TestDoBackup::unlistedDestinationIsNeverWritten()
     QVERIFY(WriteFile(s + u"/top.txt"_s, "t", kOld));
     QVERIFY(WriteFile(d + u"/sub/f.txt"_s, "newer backup", kNew));
     if (!HandToNobody(tmp))
-        QSKIP("needs root and the user nobody to run as an ordinary user");
+        QSKIP("needs root and the user nobody to run as an ordinary user, in a forked child that starts threads (which ThreadSanitizer cannot follow)");
     QVERIFY(Chmod(d + u"/sub"_s, 0300)); // may be written and searched, not listed
     const QStringList log = RunAsNobodyLog(s, d, false);
     QVERIFY(Chmod(d + u"/sub"_s, 0755));
@@ -507,7 +507,7 @@ void TestDoBackup::readOnlySourceDirectoriesStayWritableForLaterRuns()
     QVERIFY(WriteFile(s + u"/ro/inner/i.txt"_s, "i", kOld));
     QVERIFY(MakeDirs(d));
     if (!HandToNobody(tmp))
-        QSKIP("needs root and the user nobody to run as an ordinary user");
+        QSKIP("needs root and the user nobody to run as an ordinary user, in a forked child that starts threads (which ThreadSanitizer cannot follow)");
     QVERIFY(Chmod(s + u"/ro/inner"_s, 0555) && Chmod(s + u"/ro"_s, 0555));
     QStringList log = RunAsNobodyLog(s, d, true);
     QVERIFY2(log.filter(u"Error"_s).isEmpty(), qPrintable(log.join(u'\n')));
