@@ -1,6 +1,6 @@
 #include "RsUnits/RsActList.h"
 
-#include "app/Ini.h"
+#include "app/ShortcutKeyFile.h"
 #include "app/TmkLib.h"
 
 #include <QAction>
@@ -9,11 +9,7 @@
 
 using namespace Qt::StringLiterals;
 
-const QString TrayActionName = u"ActPopMinimizeRestoreWindow"_s;
-
 namespace {
-
-const QString SectionShortCut = u"ShortCut"_s;
 
 TShortCut shortCutOf(const QKeySequence& sequence)
 {
@@ -148,53 +144,38 @@ int IndexOfActionName(const QList<QAction*>& actions, const QString& name)
     return -1;
 }
 
+namespace {
+
+QList<TShortcutKey> keysOf(const QList<QAction*>& actions)
+{
+    QList<TShortcutKey> keys;
+    for (const QAction* action : actions)
+        keys.append({action->objectName(), ActionShortCut(action)});
+    return keys;
+}
+
+} // namespace
+
 void LoadShortcutKeys(const QList<QAction*>& actions, const QString& fileName,
                       const std::function<bool(TShortCut)>& accept)
 {
-    const TIniFile ini(fileName);
-    for (QAction* action : actions) {
-        if (SameTextAscii(action->objectName(), TrayActionName))
-            continue;
-        TShortCut value = 0;
-        if (!StoredTextToShortCut(ini.ReadString(SectionShortCut, action->objectName(), QString()), &value))
-            continue;
-        if (value && accept && !accept(value))
-            continue;
-        SetActionShortCut(action, value);
-    }
-    QList<TShortCut> taken;
-    for (QAction* action : actions) {
-        const TShortCut value = ActionShortCut(action);
-        if (!value)
-            continue;
-        if (taken.contains(value))
-            SetActionShortCut(action, 0);
-        else
-            taken.append(value);
+    QList<TShortcutKey> keys = keysOf(actions);
+    ReadShortcutKeyFile(keys, fileName, accept);
+    for (qsizetype i = 0; i < actions.size(); ++i) {
+        if (keys.at(i).Key != ActionShortCut(actions.at(i)))
+            SetActionShortCut(actions.at(i), keys.at(i).Key);
     }
 }
 
 bool SaveShortcutKeys(const QList<QAction*>& actions, const QString& fileName, QString* error)
 {
-    TIniFile ini(fileName);
-    for (const QAction* action : actions) {
-        if (SameTextAscii(action->objectName(), TrayActionName))
-            continue;
-        ini.WriteString(SectionShortCut, action->objectName(), ShortCutToStoredText(ActionShortCut(action)));
-    }
-    if (ini.UpdateFile())
-        return true;
-    if (error)
-        *error = ini.errorString();
-    return false;
+    return WriteShortcutKeyFile(keysOf(actions), fileName, error);
 }
 
 void SetDefaultShortcutKeys(const QList<QAction*>& actions)
 {
-    const std::pair<QString, QString> defaults[] = {{u"ActFileQuitAll"_s, u"Ctrl+Q"_s}, {u"ActHelpShowHelp"_s, u"F1"_s}};
-    for (const auto& [name, text] : defaults) {
-        const int index = IndexOfActionName(actions, name);
-        if (index >= 0)
-            SetActionShortCut(actions.at(index), TextToShortCut(text));
+    for (QAction* action : actions) {
+        if (const TShortCut key = DefaultShortCut(action->objectName()))
+            SetActionShortCut(action, key);
     }
 }

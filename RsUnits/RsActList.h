@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/ShortCut.h"
+#include "app/ShortcutKeyFile.h"
 
 #include <QList>
 #include <QString>
@@ -77,8 +78,6 @@ void SetActionShortCut(QAction* action, TShortCut shortCut);
 // The index of the first action named name, ignoring ASCII letter case; -1 if none.
 int IndexOfActionName(const QList<QAction*>& actions, const QString& name);
 
-// The action that never has a shortcut and is not in the file.
-extern const QString TrayActionName;
 
 // Reads the "ShortCut" section of the file into the actions (all but the tray action). A key that
 // is missing, empty or not a number leaves the action as it is, and so does a value that accept()

@@ -96,6 +96,13 @@ QByteArray Utf16LeLinesBytes(const QStringList& lines)
 
 bool WriteFileAtomically(const QString& fileName, const QByteArray& bytes, QString* errorText)
 {
+    return WriteFileAtomically(
+        fileName, [&bytes](const TFileBytesSink& write) { return write(bytes.constData(), bytes.size()); }, errorText);
+}
+
+bool WriteFileAtomically(const QString& fileName, const std::function<bool(const TFileBytesSink& write)>& produce,
+                         QString* errorText)
+{
     auto fail = [errorText](int error) {
         if (errorText)
             *errorText = qt_error_string(error);
@@ -137,8 +144,15 @@ bool WriteFileAtomically(const QString& fileName, const QByteArray& bytes, QStri
         if (::fchmod(fd, old.st_mode & 07777) != 0)
             return abandon(errno);
     }
-    if (!writeAll(fd, bytes.constData(), bytes.size()))
-        return abandon(errno);
+    int writeError = 0;
+    const TFileBytesSink write = [&](const char* data, qsizetype size) {
+        if (writeAll(fd, data, size))
+            return true;
+        writeError = errno;
+        return false;
+    };
+    if (!produce(write))
+        return abandon(writeError ? writeError : EIO);
     // A full disk may show only here (delayed allocation, network file systems).
     if (::fsync(fd) != 0)
         return abandon(errno);
@@ -155,4 +169,32 @@ bool WriteFileAtomically(const QString& fileName, const QByteArray& bytes, QStri
 bool WriteUtf16LeLinesFile(const QString& fileName, const QStringList& lines, QString* errorText)
 {
     return WriteFileAtomically(fileName, Utf16LeLinesBytes(lines), errorText);
+}
+
+bool WriteUtf16LeLinesFile(const QString& fileName,
+                           const std::function<void(const std::function<void(QStringView)>& sink)>& forEach,
+                           QString* errorText)
+{
+    // Written as it is encoded, about a megabyte at a time: a log of a million lines is never held
+    // twice.
+    constexpr qsizetype ChunkBytes = 1 << 20;
+    return WriteFileAtomically(
+        fileName,
+        [&forEach](const TFileBytesSink& write) {
+            QByteArray buffer;
+            buffer.reserve(ChunkBytes + 4096);
+            buffer.append(Utf16LeByteOrderMark, 2);
+            bool ok = true;
+            forEach([&](QStringView line) {
+                if (!ok)
+                    return;
+                AppendUtf16LeLine(buffer, line);
+                if (buffer.size() >= ChunkBytes) {
+                    ok = write(buffer.constData(), buffer.size());
+                    buffer.clear();
+                }
+            });
+            return ok && write(buffer.constData(), buffer.size());
+        },
+        errorText);
 }

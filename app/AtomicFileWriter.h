@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
+
 // The one writer of every file the program keeps: settings, shortcut keys, task lists, logs and the
 // default language file. They are all UTF-16 LE text after a byte order mark, each line ended by
 // CR LF, and each is replaced as a whole.
@@ -29,6 +31,17 @@ QByteArray Utf16LeLinesBytes(const QStringList& lines);
 // permission bits (and, where this user may, its owner). False with *errorText set to the reason
 // (the system's text) when the file could not be replaced; the old file is then untouched.
 bool WriteFileAtomically(const QString& fileName, const QByteArray& bytes, QString* errorText = nullptr);
+// Takes the bytes of a file as they are made; false when they could not be written (the content
+// producer then stops).
+using TFileBytesSink = std::function<bool(const char* data, qsizetype size)>;
+// The same, for content too large to be made whole first (the log of a million lines): produce hands
+// its bytes to the sink in pieces and returns false when it failed itself.
+bool WriteFileAtomically(const QString& fileName, const std::function<bool(const TFileBytesSink& write)>& produce,
+                         QString* errorText = nullptr);
 
 // WriteFileAtomically of Utf16LeLinesBytes(lines).
 bool WriteUtf16LeLinesFile(const QString& fileName, const QStringList& lines, QString* errorText = nullptr);
+// The same for lines handed out one by one: forEach calls its sink with every line in order.
+bool WriteUtf16LeLinesFile(const QString& fileName,
+                           const std::function<void(const std::function<void(QStringView)>& sink)>& forEach,
+                           QString* errorText = nullptr);

@@ -36,6 +36,22 @@ QString KeyUseCopyLog = u"ログ: コピー"_s;
 QString KeyUseMoveFocus = u"ウィンドー: フォーカスの いどー"_s;
 
 // ---- the run and its progress
+QString LogErrorInternal = u"エラー (とちゅーで おわりました):"_s;
+QString LogReasonFileShrank = u"よんでいる あいだに ファイルが みじかく なりました"_s;
+QString ProgressScan = u"しらべています: オリジナル %s、 バックアップ %s"_s;
+QString ProgressCompare = u"くらべています"_s;
+QString ProgressDigest = u"MD5:"_s;
+QString ProgressItems = u"%s / %s こ"_s;
+QString ProgressRemaining = u"のこり %s"_s;
+QString RunSummaryFinished = u"おわりました: %s こ、 エラー %s、 %s"_s;
+QString RunSummaryStopped = u"ちゅーし しました: %s こ、 エラー %s、 %s"_s;
+QString RunFailedList = u"つみき！: タスク リスト [%s]:"_s;
+QString RunFailedItems = u"エラー %s こ"_s;
+QString RunFailedPaths = u"みつからない ディレクトリー %s"_s;
+QString RunFailedRefused = u"じっこー しなかった タスク %s"_s;
+QString RunFailedStopped = u"ちゅーし しました"_s;
+QString RunFailedLogNotWritten = u"ログ ファイル [%s] を かけません %s"_s;
+QString RunFailedLog = u"ログ: %s"_s;
 
 // ---- faithful copies
 QString LogPermissionsNotKept = u"ちゅーい (パーミッションを たもてません):"_s;
@@ -81,6 +97,22 @@ const QList<TLangExtraText>& ExtraLangTexts()
             {u"Lang: Msg"_s, u"KeyUseMoveFocus"_s, &KeyUseMoveFocus, {}},
 
             // ---- the run and its progress
+            {u"Lang: Log"_s, u"LogErrorInternal"_s, &LogErrorInternal, {}},
+            {u"Lang: Log"_s, u"LogReasonFileShrank"_s, &LogReasonFileShrank, {}},
+            {u"Lang: Msg"_s, u"ProgressScan"_s, &ProgressScan, {}},
+            {u"Lang: Msg"_s, u"ProgressCompare"_s, &ProgressCompare, {}},
+            {u"Lang: Msg"_s, u"ProgressDigest"_s, &ProgressDigest, {}},
+            {u"Lang: Msg"_s, u"ProgressItems"_s, &ProgressItems, {}},
+            {u"Lang: Msg"_s, u"ProgressRemaining"_s, &ProgressRemaining, {}},
+            {u"Lang: Msg"_s, u"RunSummaryFinished"_s, &RunSummaryFinished, {}},
+            {u"Lang: Msg"_s, u"RunSummaryStopped"_s, &RunSummaryStopped, {}},
+            {u"Lang: Msg"_s, u"RunFailedList"_s, &RunFailedList, {}},
+            {u"Lang: Msg"_s, u"RunFailedItems"_s, &RunFailedItems, {}},
+            {u"Lang: Msg"_s, u"RunFailedPaths"_s, &RunFailedPaths, {}},
+            {u"Lang: Msg"_s, u"RunFailedRefused"_s, &RunFailedRefused, {}},
+            {u"Lang: Msg"_s, u"RunFailedStopped"_s, &RunFailedStopped, {}},
+            {u"Lang: Msg"_s, u"RunFailedLogNotWritten"_s, &RunFailedLogNotWritten, {}},
+            {u"Lang: Msg"_s, u"RunFailedLog"_s, &RunFailedLog, {}},
 
             // ---- faithful copies
             {u"Lang: Log"_s, u"LogPermissionsNotKept"_s, &LogPermissionsNotKept, {}},

@@ -52,6 +52,33 @@ extern QString KeyUseCopyLog;
 extern QString KeyUseMoveFocus;
 
 // ---- the run and its progress
+// An error that ended a worker early (its text follows): the items it had not done are not done.
+extern QString LogErrorInternal;
+// Why a file could not be read to its end: it became shorter while it was read.
+extern QString LogReasonFileShrank;
+// Progress of a run and the line that sums it up (window, tray, terminal).
+// While both trees are scanned: the entries found in each.
+extern QString ProgressScan;
+// While the trees are compared (no digest to take).
+extern QString ProgressCompare;
+// Before the counts while the digests of the files to copy are taken.
+extern QString ProgressDigest;
+// Items done of items to do.
+extern QString ProgressItems;
+// The remaining time.
+extern QString ProgressRemaining;
+// After a run: items done, failed items, the time it took.
+extern QString RunSummaryFinished;
+// After a stopped run, likewise.
+extern QString RunSummaryStopped;
+// The one line an unattended run that failed writes: its beginning, then what failed.
+extern QString RunFailedList;
+extern QString RunFailedItems;
+extern QString RunFailedPaths;
+extern QString RunFailedRefused;
+extern QString RunFailedStopped;
+extern QString RunFailedLogNotWritten;
+extern QString RunFailedLog;
 
 // ---- faithful copies
 // Once per task: the destination's file system keeps no permission bits; the copies have their

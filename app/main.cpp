@@ -1,8 +1,10 @@
 // Program entry: chooses the platform, reads the command line and creates the main window.
 
+#include "app/DisplayProbe.h"
 #include "app/MsgDialog.h"
 #include "app/StopSignals.h"
 #include "app/TmkLib.h"
+#include "app/UnattendedRun.h"
 #include "ui/InstanceChannel.h"
 #include "ui/Main.h"
 #include "ui/MsgDialogWidgets.h"
@@ -60,6 +62,21 @@ int main(int argc, char* argv[])
     // Asking for them with QT_LOGGING_RULES still shows them.
     if (parsed == TCommandLineResult::Ok && request.silent && !qEnvironmentVariableIsSet("QT_LOGGING_RULES"))
         toolkitHandler = qInstallMessageHandler(dropToolkitMessage);
+
+    // Unattended without a display: no window at all, not even a hidden one.
+    if (parsed == TCommandLineResult::Ok && request.silent && !DisplayReachable()) {
+        QCoreApplication app(argc, argv);
+        if (!IsSupportedOperatingSystem()) {
+            ShowMsgDialog(u"Tsumiki! needs Windows XP or later."_s, TMsgDlgType::Warning);
+            return ExitUsageError;
+        }
+        SetCommandLineRunRequest(request);
+        TStopSignals stopSignals;
+        int status = RunUnattended();
+        if (stopSignals.ReceivedSignal() != 0 && status == 0)
+            status = 1;
+        return status;
+    }
     if (!userPlatform) {
         qputenv("QT_QPA_PLATFORM", "xcb;offscreen");
         // A failed display connection is expected here and handled below; keep the probe quiet.
@@ -111,6 +128,14 @@ int main(int argc, char* argv[])
         // A signal may close the window before the event loop is entered (while a start-up message
         // is open); the loop would then wait for ever.
         if (form.EndAtStart() || stopSignals.ReceivedSignal() != 0) {
+            status = form.ExitStatus();
+        } else if (SilentRun) {
+            // The window stays hidden while the list runs (an icon in the notification area shows
+            // it on request); the run's end quits with the run's exit status.
+            if (!noDisplay)
+                instanceServer.Listen(QCoreApplication::applicationFilePath(), [&form] { return form.isVisible(); },
+                                      [&form] { form.close(); });
+            app.exec();
             status = form.ExitStatus();
         } else {
             if (form.Placement().WindowState == 2)

@@ -1,5 +1,5 @@
-// Drives one task through the engine as the run controller does: both trees scanned side by side,
-// then the collection, then the execution (which, in a run, ends with the destination flushed to its
+// Runs one task through the run driver, as the program does: both trees scanned side by side, then
+// the collection, then the execution (which, in a run, ends with the destination flushed to its
 // disk). Prints the time of each step and the peak resident memory.
 //
 //   engine_bench SRC DST [--mirror] [--verify] [--test]
@@ -7,10 +7,9 @@
 #include "app/Lang.h"
 #include "app/LangExtra.h"
 #include "engine/BackupIndexLists.h"
-#include "engine/CollectBackupInfoThread.h"
-#include "engine/DoBackupThread.h"
 #include "engine/RsBackupList.h"
 #include "engine/RsFileUtils.h"
+#include "engine/RunDriver.h"
 #include "engine/platform/Platform.h"
 #include "model/RsTaskList.h"
 
@@ -30,16 +29,6 @@ long PeakRssKiB()
     struct rusage usage;
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
-}
-
-template <typename Worker>
-void WaitForDone(Worker* worker)
-{
-    bool done = false;
-    QObject::connect(worker, &TRsThread::done, worker, [&done] { done = true; });
-    TRsWaitLoop wait([&done] { return done; });
-    wait.WakeOn(worker, &TRsThread::done);
-    wait.Exec();
 }
 
 } // namespace
@@ -92,43 +81,43 @@ int main(int argc, char** argv)
         }
     }
 
+    // The run driver takes the task through its steps exactly as the program does; only the log
+    // file is left out (no program folder here).
+    taskList.SaveLog = false;
     std::atomic<bool> stopFlag{false};
-    const TBreakFunction stop = [&stopFlag] { return stopFlag.load(std::memory_order_relaxed); };
-    TRsBackupList src;
-    TRsBackupList dst;
-    TBackupIndexLists lists;
+    TRunDriver driver(&stopFlag);
     qint64 paneLines = 0;
-
+    qint64 phaseMs[3] = {0, 0, 0};
     QElapsedTimer total;
-    total.start();
     QElapsedTimer step;
+    int phase = -1;
+    auto endPhase = [&] {
+        if (phase >= 0)
+            phaseMs[phase] = step.restart();
+    };
+    QObject::connect(&driver, &TRunDriver::phaseStarted, &driver, [&](TRunPhase next) {
+        endPhase();
+        step.restart();
+        phase = int(next);
+    });
+    QObject::connect(&driver, &TRunDriver::linesReady, &driver, [&paneLines](const QStringList& l) { paneLines += l.size(); });
+    QObject::connect(&driver, &TRunDriver::finished, &app, [&] {
+        endPhase();
+        QCoreApplication::quit();
+    });
+    total.start();
     step.start();
-    src.LoadFromBasePath(task->SrcPath, task->ExcludedItemList, true, stop, true);
-    dst.LoadFromBasePath(task->DstPath, task->ExcludedItemList, true, stop, false);
-    {
-        TRsWaitLoop wait([&] { return src.SearchFilesDone && dst.SearchFilesDone; });
-        wait.WakeOn(&src, &TRsBackupList::searchFilesDone);
-        wait.WakeOn(&dst, &TRsBackupList::searchFilesDone);
-        wait.Exec();
-    }
-    const qint64 scanMs = step.restart();
+    driver.Start({&taskList, {0}, testing, u"Run (&R)"_s});
+    if (driver.IsRunning())
+        app.exec();
+    const qint64 scanMs = phaseMs[int(TRunPhase::Scan)];
+    const qint64 collectMs = phaseMs[int(TRunPhase::Collect)];
+    const qint64 executeMs = phaseMs[int(TRunPhase::Execute)];
+    const TRsBackupList& src = *driver.SrcList();
+    const TRsBackupList& dst = *driver.DstList();
+    const TBackupIndexLists& lists = driver.IndexLists();
 
-    auto* collect = new TCollectBackupInfoThread(&src, &dst, &taskList, 0, &lists, &taskList.LogList, stop);
-    QObject::connect(collect, &TRsThread::linesAdded, collect, [&paneLines](const QStringList& l) { paneLines += l.size(); });
-    WaitForDone(collect);
-    StopAndFreeThread(collect);
-    const qint64 collectMs = step.restart();
-
-    auto* execute = new TDoBackupThread(&src, &dst, &taskList, 0, &lists, &taskList.LogList, stop, &stopFlag, testing);
-    QObject::connect(execute, &TRsThread::linesAdded, execute, [&paneLines](const QStringList& l) { paneLines += l.size(); });
-    WaitForDone(execute);
-    StopAndFreeThread(execute);
-    const qint64 executeMs = step.restart();
-
-    qint64 errors = 0;
-    for (const QString& line : std::as_const(taskList.LogList))
-        if (line.contains(u"Error"_s))
-            ++errors;
+    const qint64 errors = taskList.LogList.filter(u"Error"_s).size();
     std::printf("scan_ms=%lld collect_ms=%lld execute_ms=%lld total_ms=%lld src_files=%d src_dirs=%d "
                 "dst_files=%d new=%lld overwrite=%lld delete=%lld dirnew=%lld dirdelete=%lld lines=%lld "
                 "errors=%lld peak_rss_kib=%ld\n",

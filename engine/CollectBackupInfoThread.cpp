@@ -10,21 +10,10 @@
 
 TCollectBackupInfoThread::TCollectBackupInfoThread(TRsBackupList* srcList, TRsBackupList* dstList,
                                                    TRsTaskList* list, int index, TBackupIndexLists* indexLists,
-                                                   QStringList* logList, const TBreakFunction& checkBreakFlag)
-    : FSrcList(srcList)
-    , FDstList(dstList)
-    , FList(list)
-    , FIndex(index)
+                                                   TRsLogList* logList, const TBreakFunction& checkBreakFlag)
+    : TTaskWorker(srcList, dstList, list, index, logList, checkBreakFlag)
     , FIndexLists(indexLists)
-    , FLogList(logList)
-    , FCheckBreakFlag(checkBreakFlag)
 {
-    if (FList && FIndex >= 0 && FIndex < FList->Count()) {
-        m_mirroring = FList->Items(FIndex)->Mirroring;
-        m_verifying = FList->Items(FIndex)->Verifying;
-    }
-    SetLogList(FLogList);
-    start();
 }
 
 TCollectBackupInfoThread::~TCollectBackupInfoThread()
@@ -32,32 +21,15 @@ TCollectBackupInfoThread::~TCollectBackupInfoThread()
     StopThread();
 }
 
-bool TCollectBackupInfoThread::IsStopping() const
-{
-    return Terminated() || IsBreakRequested(FCheckBreakFlag);
-}
-
 void TCollectBackupInfoThread::Execute()
 {
-    using Phase = void (TCollectBackupInfoThread::*)();
-    static constexpr Phase kPhases[] = {
-        &TCollectBackupInfoThread::CollectInfoDirCopy,   &TCollectBackupInfoThread::CollectInfoDirDelete,
-        &TCollectBackupInfoThread::CollectInfoFileCopy,  &TCollectBackupInfoThread::CollectInfoFileDelete,
-        &TCollectBackupInfoThread::CollectInfoFileVerify,
-    };
     ReportScanFindings();
     m_dstTraits = LearnDestinationTraits(*FDstList);
-    for (const Phase phase : kPhases) {
-        if (IsStopping()) {
-            Terminate();
-            break;
-        }
-        (this->*phase)();
-    }
-    if (IsStopping())
-        Terminate();
+    RunPhases({[this] { CollectInfoDirCopy(); }, [this] { CollectInfoDirDelete(); },
+               [this] { CollectInfoFileCopy(); }, [this] { CollectInfoFileDelete(); },
+               [this] { CollectInfoFileVerify(); }});
+    // What was appended so far reaches the lists, also after a stop.
     Flush();
-    SignalDone({});
 }
 
 void TCollectBackupInfoThread::Append(Target target, qint32 index)
@@ -217,35 +189,24 @@ void TCollectBackupInfoThread::CollectInfoFileVerify()
     if (!m_verifying)
         return;
     // Both copy lists are final now; the worker's own copies of them are walked.
+    qint64 bytes = 0;
     for (const QList<qint32>* indices : {&m_fileNew, &m_fileOverwrite}) {
-        for (const qint32 i : *indices) {
-            const QString fileName = FSrcList->Items(i).FileName();
-            TMD5Digest digest;
-            bool ok = true;
-            QString reason;
-            try {
-                digest = GetFileMD5(fileName, FCheckBreakFlag);
-            } catch (const std::exception&) {
-                ok = false;
-                reason = LastErrorText();
-            }
-            if (IsBreakRequested(FCheckBreakFlag)) {
-                // The digest of an interrupted read is not stored, and the phase ends without lines.
-                Terminate();
-                Flush();
-                return;
-            }
-            if (ok)
-                m_pendingDigests.append({i, digest});
-            else
-                AddLogLine(LogFileErrorMisc + u' ' + EscapeForLog(fileName) + u' ' + reason, true, true);
-            FlushIfDue();
-            if (IsStopping()) {
-                Terminate();
-                Flush();
-                return;
-            }
-        }
+        for (const qint32 i : *indices)
+            bytes += FSrcList->Items(i).Size();
     }
-    EndPhase({&MsgFileVerify});
+    m_digestBytes.store(bytes, std::memory_order_relaxed);
+    m_digestFiles.store(m_fileNew.size() + m_fileOverwrite.size(), std::memory_order_relaxed);
+    const bool completed = DigestFiles(
+        {&m_fileNew, &m_fileOverwrite}, [this](qint32 i) { return FSrcList->Items(i).FileName(); },
+        [this](qint32 i, const QString&, const TMD5Digest& digest) {
+            m_pendingDigests.append({i, digest});
+            ItemDone();
+        },
+        [this](qint32, const QString& fileName, const QString& reason) {
+            AddLogLine(LogFileErrorMisc + u' ' + EscapeForLog(fileName) + u' ' + reason, true, true);
+            ItemDone();
+        });
+    // An interrupted digest is not stored, and the phase ends without lines.
+    if (completed)
+        EndPhase({&MsgFileVerify});
 }

@@ -4,6 +4,7 @@
 #include "engine/DestinationTraits.h"
 #include "engine/MD5.h"
 #include "engine/RsBackupList.h"
+#include "engine/TaskWorker.h"
 
 #include <QList>
 #include <QPair>
@@ -15,17 +16,22 @@ class TRsTaskList;
 // Compares the scanned source and destination trees of one task and decides what the execution
 // will do: it fills the six index lists and, for a verifying task, the digests of the source files
 // to be copied. It changes nothing on disk; a test collects exactly like a run.
-class TCollectBackupInfoThread final : public TRsThread
+class TCollectBackupInfoThread final : public TTaskWorker
 {
     Q_OBJECT
 
 public:
-    // Starts at once; not freed when it ends. The task's switches are read here, on the main thread.
-    // Collected lines go to the pane only (linesAdded); error lines also to logList.
+    // Not started here, nor freed when it ends. Collected lines go to the pane only (linesAdded);
+    // error lines also to logList.
     TCollectBackupInfoThread(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index,
-                             TBackupIndexLists* indexLists, QStringList* logList,
+                             TBackupIndexLists* indexLists, TRsLogList* logList,
                              const TBreakFunction& checkBreakFlag);
     ~TCollectBackupInfoThread() override;
+
+    // The source files whose digests the collection takes (a verifying task's files to copy) and
+    // their bytes, known once the copy lists are final; 0 before. Safe from any thread.
+    qint64 DigestFileCount() const { return m_digestFiles.load(std::memory_order_relaxed); }
+    qint64 DigestByteCount() const { return m_digestBytes.load(std::memory_order_relaxed); }
 
 protected:
     void Execute() override;
@@ -42,23 +48,14 @@ private:
     void CollectInfoFileDelete();
     void CollectInfoFileVerify();
 
-    bool IsStopping() const;
     // After a walk: on a stop, ends the phase silently (false); otherwise queues its collected lines.
     bool EndPhase(std::initializer_list<const QString*> labels);
     void Append(Target target, qint32 index);
     // Hands appended indices, digests and lines to the main thread.
     void Flush();
-    void FlushIfDue();
+    void FlushIfDue() override;
 
-    TRsBackupList* FSrcList;
-    TRsBackupList* FDstList;
-    TRsTaskList* FList;
-    int FIndex;
     TBackupIndexLists* FIndexLists;
-    QStringList* FLogList;
-    TBreakFunction FCheckBreakFlag;
-    bool m_mirroring = false;
-    bool m_verifying = false;
     // Destination paths nothing may be written at or below: not listed completely, or a link that a
     // task without mirroring may not replace.
     QSet<QString> m_dstBlocked;
@@ -71,4 +68,6 @@ private:
     // Everything appended to the two copy lists so far (the digest phase walks them).
     QList<qint32> m_fileNew;
     QList<qint32> m_fileOverwrite;
+    std::atomic<qint64> m_digestFiles{0};
+    std::atomic<qint64> m_digestBytes{0};
 };

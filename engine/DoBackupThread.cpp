@@ -27,23 +27,14 @@ constexpr quint32 kOwnerAll = 0700u << 16;
 } // namespace
 
 TDoBackupThread::TDoBackupThread(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index,
-                                 const TBackupIndexLists* indexLists, QStringList* logList,
+                                 const TBackupIndexLists* indexLists, TRsLogList* logList,
                                  const TBreakFunction& checkBreakFlag, const std::atomic<bool>* stopFlag,
                                  bool isTesting)
-    : FSrcList(srcList)
-    , FDstList(dstList)
-    , FList(list)
-    , FIndex(index)
+    : TTaskWorker(srcList, dstList, list, index, logList, checkBreakFlag)
     , FIndexLists(indexLists)
-    , FLogList(logList)
-    , FCheckBreakFlag(checkBreakFlag)
     , m_stopFlag(stopFlag)
     , FIsTesting(isTesting)
 {
-    if (FList && FIndex >= 0 && FIndex < FList->Count())
-        m_verifying = FList->Items(FIndex)->Verifying;
-    SetLogList(FLogList);
-    start();
 }
 
 TDoBackupThread::~TDoBackupThread()
@@ -51,31 +42,15 @@ TDoBackupThread::~TDoBackupThread()
     StopThread();
 }
 
-bool TDoBackupThread::IsStopping() const
-{
-    return Terminated() || IsBreakRequested(FCheckBreakFlag);
-}
-
 void TDoBackupThread::Execute()
 {
-    using Phase = void (TDoBackupThread::*)();
-    const Phase phases[] = {&TDoBackupThread::DoDirCopy, &TDoBackupThread::DoFileCopy,
-                            &TDoBackupThread::DoFileVerify, &TDoBackupThread::DoFileDelete,
-                            &TDoBackupThread::DoDirDelete};
     if (!FIsTesting)
         RemoveTemporaryFiles();
-    for (const Phase phase : phases) {
-        (this->*phase)();
-        if (IsStopping()) {
-            Terminate();
-            break;
-        }
-    }
+    RunPhases({[this] { DoDirCopy(); }, [this] { DoFileCopy(); }, [this] { DoFileVerify(); },
+               [this] { DoFileDelete(); }, [this] { DoDirDelete(); }});
     RestoreDeferredDirAttributes();
     if (!FIsTesting)
         MakeDurable();
-    FlushLogLines();
-    SignalDone({});
 }
 
 void TDoBackupThread::MakeDurable()
@@ -86,7 +61,7 @@ void TDoBackupThread::MakeDurable()
     if (platform::syncFileSystem(PathViewOf(base), m_stopFlag) || platform::lastError().code == ECANCELED)
         return;
     const QString shown = base.size() > 1 && base.endsWith(u'/') ? base.chopped(1) : base;
-    AddLogLine(LogDstErrorSync + u' ' + EscapeForLog(shown) + u' ' + LastErrorText(), true, true);
+    AddLogLine(LogDstErrorSync + u' ' + EscapeForLog(shown) + u' ' + ReasonText(platform::lastError().code), true, true);
 }
 
 void TDoBackupThread::NotePermissionsNotKept()
@@ -104,8 +79,8 @@ bool TDoBackupThread::Walk(const QList<qint32>& indices, bool backwards, const s
     const qsizetype n = indices.size();
     for (qsizetype k = 0; k < n; ++k) {
         step(indices.at(backwards ? n - 1 - k : k));
-        if (FlushDue())
-            FlushLogLines();
+        ItemDone();
+        FlushIfDue();
         if (IsStopping())
             break;
     }
@@ -116,15 +91,14 @@ bool TDoBackupThread::Walk(const QList<qint32>& indices, bool backwards, const s
     return true;
 }
 
-void TDoBackupThread::ItemDone(const QString& key, const QString& subject)
+void TDoBackupThread::ItemLine(const QString& key, const QString& subject)
 {
     AddLogLine(key + u' ' + EscapeForLog(subject), true);
 }
 
-void TDoBackupThread::ItemFailed(const QString& key, const QString& subject)
+void TDoBackupThread::ItemFailed(const QString& key, const QString& subject, const std::exception& error)
 {
-    // The reason is the thread's last error, read right after the failing step.
-    AddLogLine(key + u' ' + EscapeForLog(subject) + u' ' + LastErrorText(), true, true);
+    AddLogLine(key + u' ' + EscapeForLog(subject) + u' ' + ReasonOf(error), true, true);
 }
 
 bool TDoBackupThread::ApplyDirAttributes(const QString& path, quint32 attributes)
@@ -206,10 +180,8 @@ void TDoBackupThread::LiftParentForWriting(const QString& path)
 
 void TDoBackupThread::RefuseBelowLink(const QString& relativePath) const
 {
-    if (IsAtOrBelow(m_unreplacedLinks, relativePath)) {
-        platform::setLastError(ELOOP);
-        ThrowLastError(relativePath);
-    }
+    if (IsAtOrBelow(m_unreplacedLinks, relativePath))
+        throw ERsFileError(relativePath, ELOOP);
 }
 
 void TDoBackupThread::RemoveTemporaryFiles()
@@ -230,7 +202,7 @@ void TDoBackupThread::CopyItem(const TRsBackupItem& source, const QString& desti
     // as it was and no partial file.
     const QString sourceName = source.FileName();
     platform::CopyNotes notes;
-    if (platform::copyFile(PathViewOf(sourceName), PathViewOf(destination), m_stopFlag, &notes)
+    if (platform::copyFile(PathViewOf(sourceName), PathViewOf(destination), m_stopFlag, &notes, m_bytesDone)
         != platform::CopyResult::Copied)
         ThrowLastError(destination);
     if (notes.permissionsNotKept)
@@ -247,9 +219,9 @@ void TDoBackupThread::DoDirCopy()
             // Where the destination keeps no permission bits and nothing else was to change,
             // nothing changed: no line but the task's one note says so.
             if (FIsTesting || ApplyDirAttributes(dstBase + subject, src.Attribute(i)))
-                ItemDone(LogDirAttrib, subject);
-        } catch (const std::exception&) {
-            ItemFailed(LogDirErrorAttrib, subject);
+                ItemLine(LogDirAttrib, subject);
+        } catch (const std::exception& e) {
+            ItemFailed(LogDirErrorAttrib, subject, e);
         }
     });
     if (!attribOk)
@@ -268,13 +240,12 @@ void TDoBackupThread::DoDirCopy()
                     if (!platform::deleteFile(PathViewOf(path)))
                         ThrowLastError(path);
                 }
-                ItemDone(LogDirDelete, subject);
-            } catch (const std::exception&) {
-                ItemFailed(LogDirErrorDelete, subject);
+                ItemLine(LogDirDelete, subject);
+            } catch (const std::exception& e) {
+                ItemFailed(LogDirErrorDelete, subject, e);
                 // The link stays: nothing may be written through it.
                 m_unreplacedLinks.insert(subject);
-                platform::setLastError(ELOOP);
-                ItemFailed(LogDirErrorNew, subject);
+                ItemFailed(LogDirErrorNew, subject, ERsFileError(subject, ELOOP));
                 return;
             }
         }
@@ -287,9 +258,9 @@ void TDoBackupThread::DoDirCopy()
                     ThrowLastError(path);
                 ApplyDirAttributes(path, src.Attribute(i));
             }
-            ItemDone(LogDirNew, subject);
-        } catch (const std::exception&) {
-            ItemFailed(LogDirErrorNew, subject);
+            ItemLine(LogDirNew, subject);
+        } catch (const std::exception& e) {
+            ItemFailed(LogDirErrorNew, subject, e);
         }
     });
 }
@@ -306,10 +277,10 @@ void TDoBackupThread::DoFileCopy()
                 LiftParentForWriting(destination);
                 CopyItem(s, destination);
             }
-            ItemDone(LogFileNew, s.RelativePath());
-        } catch (const std::exception&) {
+            ItemLine(LogFileNew, s.RelativePath());
+        } catch (const std::exception& e) {
             m_copyFailed.insert(i);
-            ItemFailed(LogFileErrorNew, s.RelativePath());
+            ItemFailed(LogFileErrorNew, s.RelativePath(), e);
         }
     });
     if (!newOk)
@@ -323,10 +294,10 @@ void TDoBackupThread::DoFileCopy()
                 MakeFileWritable(destination);
                 CopyItem(s, destination);
             }
-            ItemDone(LogFileOverwrite, s.RelativePath());
-        } catch (const std::exception&) {
+            ItemLine(LogFileOverwrite, s.RelativePath());
+        } catch (const std::exception& e) {
             m_copyFailed.insert(i);
-            ItemFailed(LogFileErrorOverwrite, s.RelativePath());
+            ItemFailed(LogFileErrorOverwrite, s.RelativePath(), e);
         }
     });
 }
@@ -340,41 +311,25 @@ void TDoBackupThread::DoFileVerify()
     // as it likes; each copy's pages are then clean, and dropping them before its digest costs no
     // write of its own.
     platform::syncFileSystem(PathViewOf(dstBase), m_stopFlag);
-    for (const QList<qint32>* indices : {&FIndexLists->FileNewIndexList, &FIndexLists->FileOverwriteIndexList}) {
-        for (const qint32 i : *indices) {
-            if (m_copyFailed.contains(i))
-                continue; // its copy's error line said it all: there is no copy to verify
-            const TRsBackupItem& s = FSrcList->Items(i);
-            const QString subject = dstBase + s.RelativePath();
-            TMD5Digest digest;
-            bool ok = true;
-            QString reason;
-            try {
-                // From the device, not from the cache that still holds what was written.
-                digest = GetFileMD5(subject, FCheckBreakFlag, TDigestRead::FromDevice);
-            } catch (const std::exception&) {
-                ok = false;
-                reason = LastErrorText();
-            }
-            if (IsBreakRequested(FCheckBreakFlag)) {
-                Terminate(); // an interrupted digest proves nothing: no line for it
-                return;
-            }
-            if (!ok)
-                AddLogLine(LogFileErrorMisc + u' ' + EscapeForLog(subject) + u' ' + reason, true, true);
-            else if (SameMD5Digest(s.MD5(), digest))
-                ItemDone(LogFileVerify, subject);
+    DigestFiles(
+        {&FIndexLists->FileNewIndexList, &FIndexLists->FileOverwriteIndexList},
+        [&](qint32 i) { return dstBase + FSrcList->Items(i).RelativePath(); },
+        [this](qint32 i, const QString& subject, const TMD5Digest& digest) {
+            if (SameMD5Digest(FSrcList->Items(i).MD5(), digest))
+                ItemLine(LogFileVerify, subject);
             else
                 AddLogLine(LogFileErrorVerify + u' ' + EscapeForLog(subject) + u" ("_s + LogReasonDigestsDiffer + u')',
                            true, true);
-            if (FlushDue())
-                FlushLogLines();
-            if (IsStopping()) {
-                Terminate();
-                return;
-            }
-        }
-    }
+            ItemDone();
+        },
+        [this](qint32, const QString& subject, const QString& reason) {
+            AddLogLine(LogFileErrorMisc + u' ' + EscapeForLog(subject) + u' ' + reason, true, true);
+            ItemDone();
+        },
+        // From the device, not from the cache that still holds what was written.
+        TDigestRead::FromDevice,
+        // A copy that failed has its error line: there is no copy to verify.
+        [this](qint32 i) { return m_copyFailed.contains(i); });
 }
 
 void TDoBackupThread::DoFileDelete()
@@ -390,9 +345,9 @@ void TDoBackupThread::DoFileDelete()
                 if (!platform::deleteFile(PathViewOf(fileName)))
                     ThrowLastError(fileName);
             }
-            ItemDone(LogFileDelete, t.RelativePath());
-        } catch (const std::exception&) {
-            ItemFailed(LogFileErrorDelete, t.RelativePath());
+            ItemLine(LogFileDelete, t.RelativePath());
+        } catch (const std::exception& e) {
+            ItemFailed(LogFileErrorDelete, t.RelativePath(), e);
         }
     });
 }
@@ -423,9 +378,9 @@ void TDoBackupThread::DoDirDelete()
                     ThrowLastError(path);
                 }
             }
-            ItemDone(LogDirDelete, subject);
-        } catch (const std::exception&) {
-            ItemFailed(LogDirErrorDelete, subject);
+            ItemLine(LogDirDelete, subject);
+        } catch (const std::exception& e) {
+            ItemFailed(LogDirErrorDelete, subject, e);
         }
     });
 }

@@ -2,6 +2,7 @@
 
 #include "engine/BackupIndexLists.h"
 #include "engine/RsBackupList.h"
+#include "engine/TaskWorker.h"
 
 #include <QList>
 #include <QPair>
@@ -16,16 +17,15 @@ class TRsTaskList;
 // Carries out what the collection decided for one task: directory attributes, new directories, new
 // and outdated files, verification, deletions; one log line per item. A test changes nothing and
 // writes the success lines a run would write, without verification.
-class TDoBackupThread final : public TRsThread
+class TDoBackupThread final : public TTaskWorker
 {
     Q_OBJECT
 
 public:
-    // Starts at once; not freed when it ends. stopFlag is the run's stop flag itself (may be null):
-    // a long copy tests it between chunks, so a stop ends it at once. The task's switches are read
-    // here, on the main thread.
+    // Not started here, nor freed when it ends. stopFlag is the run's stop flag itself (may be null):
+    // a long copy tests it between chunks, so a stop ends it at once.
     TDoBackupThread(TRsBackupList* srcList, TRsBackupList* dstList, TRsTaskList* list, int index,
-                    const TBackupIndexLists* indexLists, QStringList* logList,
+                    const TBackupIndexLists* indexLists, TRsLogList* logList,
                     const TBreakFunction& checkBreakFlag, const std::atomic<bool>* stopFlag, bool isTesting);
     ~TDoBackupThread() override;
 
@@ -39,12 +39,12 @@ private:
     void DoFileDelete();
     void DoDirDelete();
 
-    bool IsStopping() const;
-    // Walks indices (backwards on request); step performs one entry and returns its line. After
+    // Walks indices (backwards on request); step performs one entry and writes its line. After
     // each entry the stop test is asked. False when the walk was stopped (terminate request set).
     bool Walk(const QList<qint32>& indices, bool backwards, const std::function<void(qint32)>& step);
-    void ItemDone(const QString& key, const QString& subject);
-    void ItemFailed(const QString& key, const QString& subject);
+    void ItemLine(const QString& key, const QString& subject);
+    // The line of a failed item with the reason the error carries.
+    void ItemFailed(const QString& key, const QString& subject, const std::exception& error);
     // Gives a destination directory the source's attribute word. Throws ERsFileError on failure.
     // False when nothing could be changed: the destination keeps no permission bits.
     bool ApplyDirAttributes(const QString& path, quint32 attributes);
@@ -66,16 +66,9 @@ private:
     // Removes the copy temporary files that a killed run left in the destination.
     void RemoveTemporaryFiles();
 
-    TRsBackupList* FSrcList;
-    TRsBackupList* FDstList;
-    TRsTaskList* FList;
-    int FIndex;
     const TBackupIndexLists* FIndexLists;
-    QStringList* FLogList;
-    TBreakFunction FCheckBreakFlag;
     const std::atomic<bool>* m_stopFlag;
     bool FIsTesting;
-    bool m_verifying = false;
     QList<QPair<QString, quint32>> m_deferredDirAttributes;
     QList<QPair<QString, quint32>> m_liftedDirs; // path, permission bits before the run
     QSet<QString> m_checkedParents;

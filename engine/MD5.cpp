@@ -1,5 +1,6 @@
 #include "engine/MD5.h"
 
+#include "app/LangExtra.h"
 #include "engine/RsCachedFileStream.h"
 #include "engine/platform/Durability.h"
 #include "engine/platform/StoppableCall.h"
@@ -228,7 +229,7 @@ QString TMD5::HashStringAsHex(const QString& AStr, std::optional<QStringConverte
     return MD5DigestToHex(HashString(AStr, AEncoding));
 }
 
-TMD5Digest TMD5::HashStream(TRsStream& AStream, const TBreakFunction& ABreak) const
+TMD5Digest TMD5::HashStream(TRsStream& AStream, const TBreakFunction& ABreak, std::atomic<uint64_t>* bytesRead) const
 {
     const qint64 saved = AStream.Position();
     unsigned char piece[kPieceSize];
@@ -238,9 +239,16 @@ TMD5Digest TMD5::HashStream(TRsStream& AStream, const TBreakFunction& ABreak) co
         const qint64 size = AStream.Size();
         while (AStream.Position() != size) {
             const qint32 n = AStream.Read(piece, kPieceSize);
-            if (n <= 0)
-                throw ERsStreamError(u"Stream read error"_s);
+            if (n <= 0) {
+                // The reason is taken here: a failed read has its own; a read that found the end
+                // early means the file became shorter while it was read.
+                if (const int code = AStream.ReadError())
+                    throw ERsFileError(u"Stream read error"_s, code);
+                throw ERsStreamError(u"Stream read error"_s, u'(' + LogReasonFileShrank + u')');
+            }
             context.update(piece, size_t(n));
+            if (bytesRead)
+                bytesRead->fetch_add(uint64_t(n), std::memory_order_relaxed);
             if (ABreak && ABreak())
                 break;
         }
@@ -257,11 +265,13 @@ QString TMD5::HashStreamAsHex(TRsStream& AStream, const TBreakFunction& ABreak) 
     return MD5DigestToHex(HashStream(AStream, ABreak));
 }
 
-TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABreak, TDigestRead read)
+TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABreak, TDigestRead read,
+                      const std::shared_ptr<std::atomic<uint64_t>>& bytesRead)
 {
     const platform::PathView path(reinterpret_cast<const char16_t*>(fileName.utf16()), size_t(fileName.size()));
     const platform::StopTest stop = ABreak ? platform::StopTest(ABreak) : platform::StopTest();
-    auto digestOf = [fileName, read](const std::function<bool()>& stopped) {
+    // Owns what it uses (a copy of the name, the counter): it may run on a helper after this call.
+    auto digestOf = [fileName, read, bytesRead](const std::function<bool()>& stopped) {
         // A flush the device refused is the verification's finding; a file that cannot be opened
         // is reported by the stream below as for any read.
         if (read == TDigestRead::FromDevice
@@ -269,11 +279,11 @@ TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABrea
                 platform::PathView(reinterpret_cast<const char16_t*>(fileName.utf16()), size_t(fileName.size())))) {
             const int code = platform::lastError().code;
             if (code == EIO || code == ENOSPC || code == EDQUOT)
-                throw ERsCachedFileStreamError(u"Cannot write file to its device: "_s + fileName);
+                throw ERsCachedFileStreamError(u"Cannot write file to its device: "_s + fileName, ReasonText(code));
         }
         const TMD5 md5;
         TRsCachedFileStream stream(fileName, fmOpenRead | fmShareDenyWrite, kFileCacheSize);
-        return md5.HashStream(stream, stopped);
+        return md5.HashStream(stream, stopped, bytesRead.get());
     };
     if (!platform::mayNeverAnswer(platform::directoryOf(path), stop))
         return digestOf(ABreak);
@@ -281,7 +291,9 @@ TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABrea
     // name and its result, as it may outlive this call; it asks ABreak after each piece.
     const auto digest = std::make_shared<TMD5Digest>();
     const platform::JobOutcome outcome = platform::runStoppable(
-        [digestOf, digest](const platform::Cancellation& cancelled) { *digest = digestOf([&cancelled] { return cancelled(); }); },
+        [digestOf, digest](const platform::Cancellation& cancelled) {
+            *digest = digestOf([&cancelled] { return cancelled(); });
+        },
         stop);
     if (outcome == platform::JobOutcome::Abandoned)
         return TMD5Digest(); // the caller's stop flag is set: it discards the digest

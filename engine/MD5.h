@@ -5,9 +5,11 @@
 #include <QString>
 #include <QStringConverter>
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 
 class TRsStream;
@@ -52,8 +54,10 @@ public:
     // The whole content of the stream, read from its start in 4096-byte pieces; the stream's position
     // is restored afterwards. When ABreak answers true after a piece, the digest of the part read so far
     // is returned (callers test their stop flag and discard it). A read that yields nothing before the
-    // end raises ERsStreamError.
-    TMD5Digest HashStream(TRsStream& AStream, const TBreakFunction& ABreak) const;
+    // end raises an error that says why: the read's own failure (ERsFileError), or ERsStreamError
+    // for a stream that ended early. bytesRead (may be null) grows by every piece read.
+    TMD5Digest HashStream(TRsStream& AStream, const TBreakFunction& ABreak,
+                          std::atomic<uint64_t>* bytesRead = nullptr) const;
     QString HashStreamAsHex(TRsStream& AStream, const TBreakFunction& ABreak) const;
     TMD5Digest HashBytes(const void* data, size_t length) const;
 };
@@ -65,10 +69,13 @@ enum class TDigestRead {
 
 // Digest of a file, read through the cached file stream (read, deny write). Raises
 // ERsCachedFileStreamError when the file cannot be opened or read, or (FromDevice) its data cannot
-// be written to its device. The reads run on a helper thread: when ABreak answers true and a read
-// does not return within half a second, the caller is freed and gets an empty digest.
+// be written to its device, and HashStream's errors when it cannot be read to its end. The reads run
+// on a helper thread: when ABreak answers true and a read does not return within half a second, the
+// caller is freed and gets an empty digest. bytesRead (may be null) grows as the file is read; it is
+// shared with the helper, which may outlive the call.
 TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABreak,
-                      TDigestRead read = TDigestRead::FromCache);
+                      TDigestRead read = TDigestRead::FromCache,
+                      const std::shared_ptr<std::atomic<uint64_t>>& bytesRead = {});
 
 // True when both digests have the same 16 bytes.
 bool SameMD5Digest(const TMD5Digest& a, const TMD5Digest& b);

@@ -16,8 +16,11 @@ constexpr double ByteUnit = 1.0 / PriorPerByte;
 // Older samples count for less, so that a run whose pace changes (from small files to large ones)
 // is followed: a sample's weight halves over this many seconds.
 constexpr double HalfLifeSeconds = 20.0;
-// The shown figure follows the estimate smoothly: this share of the difference per second.
-constexpr double SmoothingPerSecond = 0.35;
+// The shown figure follows the estimate smoothly, with a time constant that grows with the run: a
+// short run settles within a second, a long one is not thrown about by every swing.
+constexpr double SmoothingShareOfElapsed = 0.15;
+constexpr double SmoothingMinSeconds = 0.5;
+constexpr double SmoothingMaxSeconds = 3.0;
 // At most this often does the shown figure change.
 constexpr double ShowIntervalSeconds = 0.5;
 
@@ -57,16 +60,18 @@ void TRemainingTimeEstimator::Update(double seconds, qint64 itemsDone, qint64 it
     const double left = m_perItem * double(std::max<qint64>(0, itemsTotal - itemsDone))
                       + m_perByte * double(std::max<qint64>(0, bytesTotal - bytesDone));
     const double finish = seconds + left;
+    if (seconds < SettleSeconds || (itemsDone == 0 && bytesDone == 0)) {
+        // The fit learns meanwhile; the figure starts from what the run has shown by then, not from
+        // the first guess, which is mostly the prior.
+        m_shown = -1;
+        return;
+    }
     if (m_finish < 0) {
         m_finish = finish;
     } else {
         // Follow the estimate, but not every swing of it.
-        const double share = 1.0 - std::pow(1.0 - SmoothingPerSecond, step);
-        m_finish += (finish - m_finish) * share;
-    }
-    if (seconds < SettleSeconds || (itemsDone == 0 && bytesDone == 0)) {
-        m_shown = -1;
-        return;
+        const double tau = std::clamp(SmoothingShareOfElapsed * seconds, SmoothingMinSeconds, SmoothingMaxSeconds);
+        m_finish += (finish - m_finish) * (1.0 - std::exp(-step / tau));
     }
     m_shown = nothingLeft ? 0.0 : std::max(0.0, m_finish - seconds);
 }

@@ -8,10 +8,12 @@ using namespace Qt::StringLiterals;
 
 // ---- TRsBackupItem
 
-TRsBackupItem::TRsBackupItem(const QString& basePath, QString relativePath, double timeStamp, quint32 attribute)
+TRsBackupItem::TRsBackupItem(const QString& basePath, QString relativePath, double timeStamp, quint32 attribute,
+                             qint64 size)
     : FBasePath(basePath)
     , FRelativePath(std::move(relativePath))
     , FTimeStamp(timeStamp)
+    , FSize(size)
     , FAttribute(attribute)
 {
 }
@@ -236,6 +238,13 @@ void TRsBackupList::LoadFromBasePath(const QString& basePath, const TExcludedIte
     FSearchFilesThread = new TSearchFilesThread(this, FBasePath, excludedItemList, includingSubDirs,
                                                 checkBreakFlag, followLinks);
     FSearchFilesThread->OnTerminate = [this] { SearchFilesDone = true; };
+    connect(FSearchFilesThread, &TRsThread::done, this, &TRsBackupList::searchFilesDone);
+    FSearchFilesThread->start();
+}
+
+qint64 TRsBackupList::EntriesFound() const
+{
+    return FSearchFilesThread ? FSearchFilesThread->EntriesFound() : 0;
 }
 
 void TRsBackupList::AdoptScan(QList<TRsBackupItem>&& items, bool sorted, QList<TRsDirList::Entry>&& dirs,
@@ -250,12 +259,6 @@ void TRsBackupList::AdoptScan(QList<TRsBackupItem>&& items, bool sorted, QList<T
         m_sorted = false;
     }
     DirList.Adopt(std::move(dirs));
-}
-
-void TRsBackupList::SetSearchFilesDone()
-{
-    SearchFilesDone = true;
-    Q_EMIT searchFilesDone();
 }
 
 int TRsBackupList::IndexOfRelativePath(QStringView path)

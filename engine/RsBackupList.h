@@ -21,7 +21,8 @@ class TRsBackupItem
 {
 public:
     TRsBackupItem() = default;
-    TRsBackupItem(const QString& basePath, QString relativePath, double timeStamp, quint32 attribute);
+    TRsBackupItem(const QString& basePath, QString relativePath, double timeStamp, quint32 attribute,
+                  qint64 size = 0);
 
     // Base path followed by the relative path.
     QString FileName() const;
@@ -29,6 +30,8 @@ public:
     // Last-write time as local date-time (days since 1899-12-30), millisecond resolution.
     double TimeStamp() const { return FTimeStamp; }
     quint32 Attribute() const { return FAttribute; }
+    // Size in bytes when scanned; only the progress of a run uses it (files are never compared by size).
+    qint64 Size() const { return FSize; }
     const TMD5Digest& MD5() const { return FMD5; }
     void SetMD5(const TMD5Digest& digest) { FMD5 = digest; }
 
@@ -36,6 +39,7 @@ private:
     QString FBasePath; // implicitly shared with every other item of the list
     QString FRelativePath;
     double FTimeStamp = 0.0;
+    qint64 FSize = 0;
     quint32 FAttribute = 0;
     TMD5Digest FMD5{};
 };
@@ -166,18 +170,22 @@ public:
 
     TSearchFilesThread* SearchFilesThread() const { return FSearchFilesThread; }
 
-    // Set when the scan worker has ended (on the main thread); searchFilesDone() follows.
+    // Set when the scan worker has ended (on the main thread), by its termination event; then
+    // searchFilesDone() follows.
     bool SearchFilesDone = false;
     TRsDirList DirList;
     TScanFindings Findings;
 
     // Called by the scan worker on the main thread: appends what it found (sorted tells that the
-    // items are already in Sort() order), then marks the scan done.
+    // items are already in Sort() order).
     void AdoptScan(QList<TRsBackupItem>&& items, bool sorted, QList<TRsDirList::Entry>&& dirs,
                    TScanFindings&& findings);
-    void SetSearchFilesDone();
+    // Entries the scan has met so far (0 without a scan). Main thread.
+    qint64 EntriesFound() const;
 
 Q_SIGNALS:
+    // The scan worker has ended (SearchFilesDone is set just before). Not emitted when the base
+    // path is not a directory: no worker starts then.
     void searchFilesDone();
 
 private:

@@ -119,7 +119,8 @@ TRsCachedFileStream::~TRsCachedFileStream()
 
 void TRsCachedFileStream::raise(const char16_t* format) const
 {
-    throw ERsCachedFileStreamError(QString::fromUtf16(format).arg(FFileName));
+    // Every caller set the failing call's code just before: the error carries it from here on.
+    throw ERsCachedFileStreamError(QString::fromUtf16(format).arg(FFileName), ReasonText(platform::lastError().code));
 }
 
 qint64 TRsCachedFileStream::GetSize()
@@ -159,6 +160,7 @@ bool TRsCachedFileStream::refill()
         if (n < 0) {
             if (errno == EINTR)
                 continue;
+            FReadError = errno;
             platform::setLastError(errno);
             break;
         }

@@ -27,8 +27,8 @@ public:
     using ERsError::ERsError;
 };
 
-// Opening, positioning, size or truncation of a cached file stream failed. The system's reason is
-// also the thread's last error (LastErrorText).
+// Opening, positioning, size or truncation of a cached file stream failed; the error carries the
+// system's reason (it is also the thread's last error).
 class ERsCachedFileStreamError : public ERsError
 {
 public:
@@ -45,6 +45,9 @@ public:
     virtual void SetSize(qint64 newSize) = 0;
     // Returns the bytes moved, possibly fewer than asked (0 at the end or on failure).
     virtual qint32 Read(void* buffer, qint32 count) = 0;
+    // The system's error code of the last read that failed; 0 when none did (a short read was the
+    // end of the data).
+    virtual int ReadError() const { return 0; }
     virtual qint32 Write(const void* buffer, qint32 count) = 0;
     virtual qint64 Seek(qint64 offset, TSeekOrigin origin) = 0;
 
@@ -74,6 +77,7 @@ public:
     qint64 GetSize() override;
     void SetSize(qint64 newSize) override;
     qint32 Read(void* buffer, qint32 count) override;
+    int ReadError() const override { return FReadError; }
     qint32 Write(const void* buffer, qint32 count) override;
     qint64 Seek(qint64 offset, TSeekOrigin origin) override;
 
@@ -87,6 +91,7 @@ private:
     bool refill();
 
     int FHandle = -1;
+    int FReadError = 0;
     QString FFileName;
     qint64 FSize = 0;
     int FFileAccessMode = 0; // open(2) flags for the access and creation

@@ -76,14 +76,35 @@ private:
 
 } // namespace
 
-ERsError::ERsError(const QString& message) : m_message(message), m_what(message.toStdString()) { }
+ERsError::ERsError(const QString& message, const QString& reason)
+    : m_message(message)
+    , m_reason(reason)
+    , m_what(message.toStdString())
+{
+}
 
 const char* ERsError::what() const noexcept
 {
     return m_what.c_str();
 }
 
-ERsFileError::ERsFileError(const QString& message, int code) : ERsError(message), m_code(code) { }
+ERsFileError::ERsFileError(const QString& message, int code)
+    : ERsError(message, ReasonText(code))
+    , m_code(code)
+{
+}
+
+QString ReasonText(int code)
+{
+    return u'(' + fromPath(platform::errorText(code)) + u')';
+}
+
+QString ReasonOf(const std::exception& error)
+{
+    if (const auto* own = dynamic_cast<const ERsError*>(&error); own && !own->reason().isEmpty())
+        return own->reason();
+    return u'(' + QString::fromUtf8(error.what()) + u')';
+}
 
 QString AddLongPathPrefix(const QString& path)
 {

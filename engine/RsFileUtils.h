@@ -8,21 +8,23 @@
 #include <exception>
 #include <string>
 
-// Base of the engine's errors: a message meant for a log line or a message box.
+// Base of the engine's errors: a message meant for a log line or a message box, and the reason as a
+// log line shows it ("(" + text + ")"), taken where the failure happened (empty when unknown).
 class ERsError : public std::exception
 {
 public:
-    explicit ERsError(const QString& message);
+    explicit ERsError(const QString& message, const QString& reason = {});
     const QString& message() const { return m_message; }
+    const QString& reason() const { return m_reason; }
     const char* what() const noexcept override;
 
 private:
     QString m_message;
+    QString m_reason;
     std::string m_what; // UTF-8 copy for what()
 };
 
-// A file-system step failed. The system's error code and text are also the thread's last error,
-// so LastErrorText() right after the catch reports the reason.
+// A file-system step failed with the system's error code; the reason is that code's text.
 class ERsFileError : public ERsError
 {
 public:
@@ -32,6 +34,11 @@ public:
 private:
     int m_code;
 };
+
+// The system's text for an error code as a log line shows a reason: "(" + text + ")".
+QString ReasonText(int code);
+// The reason of a failure as a log line shows it: the one the error carries, else its own text.
+QString ReasonOf(const std::exception& error);
 
 // The long-path form of an absolute Windows path: "\\server\share\x" becomes "\\?\UNC\server\share\x",
 // any other path "\\?\" + path, a bare name being first made absolute against the current directory.

@@ -1,9 +1,11 @@
 #include "engine/RsThread.h"
 
+#include "app/LangExtra.h"
+
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>
-#include <QEventLoop>
-#include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 #if defined(__SANITIZE_THREAD__)
 // Qt is not built with ThreadSanitizer: its own locks are invisible to it, so what Qt does inside
@@ -63,21 +65,28 @@ bool TRsThread::Finished() const
 
 void TRsThread::WaitFor()
 {
-    QCoreApplication* app = QCoreApplication::instance();
-    const bool onMainThread = app && QThread::currentThread() == app->thread();
-    if (!onMainThread || QThread::currentThread() == this) {
-        if (QThread::currentThread() != this)
-            wait();
+    if (QThread::currentThread() == this)
+        return;
+    if (QThread::currentThread() != thread()) {
+        wait();
         return;
     }
-    // The worker may be blocked in Synchronize(): keep serving it in a nested loop that wakes when
-    // the thread ends. User input is left queued so that no command runs in the middle of a stop.
-    QEventLoop loop;
-    connect(this, &TRsThread::bodyFinished, &loop, &QEventLoop::quit);
-    // bodyFinished() is posted together with setting m_finished, so once the flag is seen clear
-    // here the signal is still ahead of us and will reach the loop.
-    if (!m_finished.load())
-        loop.exec(QEventLoop::ExcludeUserInputEvents);
+    // The worker may be blocked in Synchronize(): its calls are served right here, one after the
+    // other, until the body has returned. No event loop runs, so no command, timer or other
+    // worker's call can happen in the middle of a stop.
+    std::unique_lock<std::mutex> lock(m_syncMutex);
+    while (!m_finished.load()) {
+        m_syncWaiting.wait(lock, [this] { return m_finished.load() || (m_syncMethod && !m_syncServed); });
+        if (m_syncMethod && !m_syncServed) {
+            const std::function<void()>* method = m_syncMethod;
+            lock.unlock();
+            (*method)(); // the worker waits meanwhile
+            lock.lock();
+            m_syncServed = true;
+            m_syncDone.notify_all();
+        }
+    }
+    lock.unlock();
     wait();
 }
 
@@ -90,6 +99,7 @@ void TRsThread::Synchronize(const std::function<void()>& method)
     std::unique_lock<std::mutex> lock(m_syncMutex);
     m_syncMethod = &method;
     m_syncServed = false;
+    m_syncWaiting.notify_all();
     QMetaObject::invokeMethod(this, &TRsThread::ServeSynchronize, Qt::QueuedConnection);
     m_syncDone.wait(lock, [this] { return m_syncServed; });
     m_syncMethod = nullptr;
@@ -100,10 +110,14 @@ void TRsThread::ServeSynchronize()
     const std::function<void()>* method = nullptr;
     {
         std::lock_guard<std::mutex> lock(m_syncMutex);
+        // WaitFor() may have served the call already; this event then finds nothing to do.
+        if (m_syncServed)
+            return;
         method = m_syncMethod;
     }
-    if (method)
-        (*method)(); // the worker waits meanwhile, so the call may use the worker's data freely
+    if (!method)
+        return;
+    (*method)(); // the worker waits meanwhile, so the call may use the worker's data freely
     {
         std::lock_guard<std::mutex> lock(m_syncMutex);
         m_syncServed = true;
@@ -111,23 +125,33 @@ void TRsThread::ServeSynchronize()
     m_syncDone.notify_all();
 }
 
+void TRsThread::DeliverLogLines()
+{
+    if (m_paneLines.isEmpty())
+        return;
+    if (m_logList) {
+        for (qsizetype i = 0; i < m_paneLines.size(); ++i) {
+            if (m_toLogList.at(i))
+                m_logList->append(m_paneLines.at(i));
+        }
+    }
+    const QStringList lines = std::exchange(m_paneLines, {});
+    m_toLogList.clear();
+    Q_EMIT linesAdded(lines);
+}
+
 void TRsThread::ServeTermination()
 {
+    if (m_terminationServed)
+        return;
+    m_terminationServed = true;
     {
         std::lock_guard<std::mutex> lock(m_syncMutex); // orders everything the body did before this
     }
+    DeliverLogLines();
     if (OnTerminate)
         OnTerminate();
-    Q_EMIT bodyFinished();
-}
-
-void TRsThread::SignalDone(const std::function<void()>& setFlag)
-{
-    Synchronize([this, &setFlag] {
-        if (setFlag)
-            setFlag();
-        Q_EMIT done();
-    });
+    Q_EMIT done();
 }
 
 void TRsThread::AddLogLine(const QString& line, bool toLogList, bool isError)
@@ -155,32 +179,35 @@ void TRsThread::FlushLogLines(const std::function<void()>& extra)
     Synchronize([this, &extra] {
         if (extra)
             extra();
-        if (m_paneLines.isEmpty())
-            return;
-        if (m_logList) {
-            for (qsizetype i = 0; i < m_paneLines.size(); ++i) {
-                if (m_toLogList.at(i))
-                    m_logList->append(m_paneLines.at(i));
-            }
-        }
-        Q_EMIT linesAdded(m_paneLines);
+        DeliverLogLines();
     });
-    m_paneLines.clear();
-    m_toLogList.clear();
 }
 
 void TRsThread::run()
 {
+    // Whatever escapes a worker's own per-item traps (an allocation that failed, a fault in a step)
+    // ends the body; it must not end like a success: it becomes an error line that counts as a
+    // failed item.
+    QString failure;
     try {
         Execute();
+    } catch (const std::exception& e) {
+        failure = QString::fromUtf8(e.what());
     } catch (...) {
-        // A worker's own steps trap their errors per item; whatever still escapes ends the body
-        // without taking the program down.
+        failure = u"?"_s;
     }
-    // The termination event runs on the main thread once the event loop gets to it; a worker freed
-    // before that never runs it (the queued call dies with its context object).
+    if (!failure.isNull()) {
+        try {
+            AddLogLine(LogErrorInternal + u' ' + failure, true, true);
+        } catch (...) {
+            m_errorLines.fetch_add(1); // the line could not be made; the count still tells
+        }
+    }
+    // The termination event runs on the main thread once the event loop gets to it (or in
+    // StopAndFreeThread, whichever comes first); a worker freed before that never runs it.
     std::lock_guard<std::mutex> lock(m_syncMutex);
     m_finished.store(true);
+    m_syncWaiting.notify_all();
     QMetaObject::invokeMethod(this, &TRsThread::ServeTermination, Qt::QueuedConnection);
 }
 
@@ -189,10 +216,12 @@ void StopAndFreeRsThread(TRsThread* worker)
     if (!worker)
         return;
     worker->OnTerminate = nullptr;
-    if (!worker->Finished()) {
+    if (!worker->Finished())
         worker->Terminate();
-        worker->WaitFor();
-    }
+    worker->StopThread();
+    // Nobody waits for the end of a worker that is freed, so it says nothing more; its last lines
+    // are kept all the same.
+    worker->DeliverLogLines();
     delete worker;
 }
 
@@ -206,30 +235,4 @@ void ProcessMessagesUntilBreak(const TBreakFunction& breakFunction)
         if (IsBreakRequested(breakFunction))
             return;
     }
-}
-
-TRsWaitLoop::TRsWaitLoop(std::function<bool()> until, QObject* parent)
-    : QObject(parent)
-    , m_until(std::move(until))
-{
-}
-
-void TRsWaitLoop::Exec()
-{
-    if (m_until())
-        return;
-    QEventLoop loop;
-    QTimer safetyNet;
-    safetyNet.setInterval(200);
-    connect(&safetyNet, &QTimer::timeout, this, &TRsWaitLoop::Check);
-    safetyNet.start();
-    m_loop = &loop;
-    loop.exec();
-    m_loop = nullptr;
-}
-
-void TRsWaitLoop::Check()
-{
-    if (m_loop && m_until())
-        m_loop->quit();
 }

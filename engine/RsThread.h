@@ -1,5 +1,7 @@
 #pragma once
 
+#include "model/RsLogList.h"
+
 #include <QElapsedTimer>
 #include <QList>
 #include <QStringList>
@@ -19,7 +21,8 @@ bool IsBreakRequested(const TBreakFunction& breakFunction);
 
 // Base of the engine's workers. The worker runs Execute() on its own thread; everything that touches
 // the main thread's data goes through Synchronize(), which runs a call on the main thread while the
-// worker waits. Derived classes start the thread at the end of their own constructor.
+// worker waits. A worker is constructed, connected, then started (start()): nothing it reports can
+// be missed. It says that it has finished in one way only, done().
 class TRsThread : public QThread
 {
     Q_OBJECT
@@ -37,8 +40,8 @@ public:
     bool Finished() const;
     // Error lines this worker has produced so far (an item that failed). Safe from any thread.
     int ErrorLineCount() const { return m_errorLines.load(); }
-    // Waits for the end of the body while the main thread keeps serving the worker's calls (no
-    // deadlock against Synchronize). On a worker thread, or before start, it simply waits.
+    // Waits for the end of the body while serving the worker's main-thread calls (no deadlock
+    // against Synchronize), without running an event loop: nothing else happens meanwhile.
     void WaitFor();
     // Terminate request and WaitFor, when the body is still running.
     void StopThread();
@@ -47,11 +50,9 @@ public:
     std::function<void()> OnTerminate;
 
 Q_SIGNALS:
-    // Emitted on the main thread by the worker's last step, right after its done flag was set. A
-    // nested event loop that waits for the worker can quit on it.
+    // The worker has finished: emitted on the main thread once the body has returned (normally, on a
+    // stop or through an error) and its last lines were handed over, right after OnTerminate.
     void done();
-    // Emitted on the main thread when the body has returned, right after the termination event.
-    void bodyFinished();
     // Lines for the log pane, in the order the worker produced them (on the main thread). Those of
     // them meant for the run log too were appended to the run log in the same step, just before.
     void linesAdded(const QStringList& lines);
@@ -60,12 +61,10 @@ protected:
     virtual void Execute() = 0;
     // Runs method on the main thread and waits for it. Called on the worker thread only.
     void Synchronize(const std::function<void()>& method);
-    // The last step of every worker: on the main thread, runs setFlag (may be empty), then emits done().
-    void SignalDone(const std::function<void()>& setFlag);
 
     // ---- Log lines, handed to the main thread in batches (one blocking call per line would cost
     // seconds on a large tree). The run log may be null.
-    void SetLogList(QStringList* logList) { m_logList = logList; }
+    void SetLogList(TRsLogList* logList) { m_logList = logList; }
     // Queues a line for the pane and, with toLogList, for the run log. isError marks the line of a
     // failed item; the run driver counts them (an unattended run reports them in its exit status).
     void AddLogLine(const QString& line, bool toLogList, bool isError = false);
@@ -76,32 +75,39 @@ protected:
     void FlushLogLines(const std::function<void()>& extra = {});
 
 private:
+    friend void StopAndFreeRsThread(TRsThread* worker);
     void run() final;
-    // On the main thread: runs the call a worker waits for in Synchronize().
+    // On the main thread: runs the call a worker waits for in Synchronize(), if one is waiting.
     void ServeSynchronize();
-    // On the main thread, after the body: the termination event, then bodyFinished().
+    // On the main thread, after the body: the last lines, the termination event, then done().
     void ServeTermination();
+    // On the main thread: appends the queued lines to the run log and emits them.
+    void DeliverLogLines();
 
     // The hand-over between worker and main thread goes through a standard mutex and condition
-    // variable: every write made on one side before the hand-over is visible on the other after it.
+    // variables: every write made on one side before the hand-over is visible on the other after it.
     std::mutex m_syncMutex;
     std::condition_variable m_syncDone;
+    // Wakes WaitFor() when a call is waiting or the body has returned.
+    std::condition_variable m_syncWaiting;
     const std::function<void()>* m_syncMethod = nullptr;
     bool m_syncServed = false;
 
-    QStringList* m_logList = nullptr;
+    TRsLogList* m_logList = nullptr;
     QStringList m_paneLines;
     QList<bool> m_toLogList;
     QElapsedTimer m_sinceFlush;
 
     std::atomic<bool> m_terminated{false};
     std::atomic<bool> m_finished{false};
+    bool m_terminationServed = false; // main thread only
     std::atomic<int> m_errorLines{0};
 };
 
 // Stops a worker and frees it: detaches its termination event, sets the terminate request when it is
-// still running, waits for it while serving its main-thread calls, deletes it and sets the pointer to
-// null. A null pointer is accepted.
+// still running, waits for it while serving its main-thread calls, hands over the lines it still
+// had (they reach the pane and the run log, as lines after a stop do), deletes it and sets the
+// pointer to null. A null pointer is accepted.
 void StopAndFreeRsThread(TRsThread* worker);
 template <typename T>
 void StopAndFreeThread(T*& thread)
@@ -114,29 +120,3 @@ void StopAndFreeThread(T*& thread)
 // Dispatches the events waiting in the main thread's queue and returns once it is empty, or as soon
 // as the stop test answers true after an event was handled. It never waits for new events.
 void ProcessMessagesUntilBreak(const TBreakFunction& breakFunction);
-
-// A nested event loop that runs until a condition holds, for waits on workers that must keep the
-// main thread serving them. It sleeps between events: it re-tests the condition whenever a signal
-// passed to WakeOn() fires (a worker's done(), a list's searchFilesDone(), a stop command) and, as a
-// safety net for conditions that change without a signal, a few times a second.
-class TRsWaitLoop : public QObject
-{
-    Q_OBJECT
-
-public:
-    explicit TRsWaitLoop(std::function<bool()> until, QObject* parent = nullptr);
-
-    template <typename Sender, typename Signal>
-    void WakeOn(const Sender* sender, Signal signal)
-    {
-        connect(sender, signal, this, &TRsWaitLoop::Check);
-    }
-    // Returns at once when the condition already holds.
-    void Exec();
-    // Re-tests the condition; ends the loop when it holds.
-    void Check();
-
-private:
-    std::function<bool()> m_until;
-    class QEventLoop* m_loop = nullptr;
-};

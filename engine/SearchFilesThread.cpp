@@ -24,7 +24,6 @@ TSearchFilesThread::TSearchFilesThread(TRsBackupList* list, const QString& path,
 {
     if (!FPath.endsWith(u'/'))
         FPath += u'/';
-    start();
 }
 
 TSearchFilesThread::~TSearchFilesThread()
@@ -70,18 +69,16 @@ void TSearchFilesThread::Execute()
     TRsDirList::SortUnique(m_dirs, collator);
     // One hand-over for the whole tree: appending 100,000 items one blocking call at a time would
     // cost seconds.
-    SignalDone([this, stopped] {
+    Synchronize([this, stopped] {
         FList->AdoptScan(std::move(m_items), !stopped, std::move(m_dirs), std::move(m_findings));
-        FList->SetSearchFilesDone();
     });
 }
 
 void TSearchFilesThread::NotListed(const QString& key, const QString& relativePath, int code)
 {
-    platform::setLastError(code);
     // The full path, as the directory is named elsewhere: without a trailing delimiter.
     const QString subject = relativePath.isEmpty() && FPath.size() > 1 ? FPath.chopped(1) : FPath + relativePath;
-    m_findings.lines.append({key + u' ' + EscapeForLog(subject) + u' ' + LastErrorText(), true});
+    m_findings.lines.append({key + u' ' + EscapeForLog(subject) + u' ' + ReasonText(code), true});
     m_findings.unlistedPaths.insert(relativePath);
 }
 
@@ -137,6 +134,7 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir, uint64_t device
     qsizetype entries = 0;
     const bool listed = platform::enumerateDirectory(PathViewOf(dirPath), m_followLinks, [&](const platform::DirEntry& e) {
         ++entries;
+        m_entriesFound.fetch_add(1, std::memory_order_relaxed);
         const QStringView name(e.name.data(), qsizetype(e.name.size()));
         // Only where a mount is crossed can the file system change.
         auto onPseudoFileSystem = [&] {
@@ -164,7 +162,8 @@ void TSearchFilesThread::SearchFiles(const QString& relativeDir, uint64_t device
             relative.reserve(relativeDir.size() + name.size());
             relative += relativeDir;
             relative += name;
-            m_items.append(TRsBackupItem(FPath, std::move(relative), m_localTime.convert(e.modified), e.attributes));
+            m_items.append(TRsBackupItem(FPath, std::move(relative), m_localTime.convert(e.modified), e.attributes,
+                                         qint64(e.size)));
             break;
         }
         case platform::EntryKind::Directory:

@@ -14,10 +14,13 @@ class TSearchFilesThread final : public TRsThread
     Q_OBJECT
 
 public:
-    // Starts at once; not freed when it ends (StopAndFreeThread does that).
+    // Started by its list once connected; not freed when it ends (StopAndFreeThread does that).
     TSearchFilesThread(TRsBackupList* list, const QString& path, const TExcludedItemList& excludedItemList,
                        bool includingSubDirs, const TBreakFunction& checkBreakFlag, bool followLinks = true);
     ~TSearchFilesThread() override;
+
+    // Entries met so far (files, directories and whatever else a directory holds). Safe from any thread.
+    qint64 EntriesFound() const { return m_entriesFound.load(std::memory_order_relaxed); }
 
 protected:
     void Execute() override;
@@ -85,5 +88,6 @@ private:
     // that a directory of the tree is listed where it is rather than at a link to it.
     std::deque<SubDir> m_deferredLinks;
     TScanFindings m_findings;
+    std::atomic<qint64> m_entriesFound{0};
     std::unordered_map<uint64_t, bool> m_pseudoDevices;
 };

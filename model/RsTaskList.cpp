@@ -177,7 +177,7 @@ void TRsTaskList::SetTaskListName(const QString& name)
     if (LogList.size() < 2)
         LogList.append(LogHeadingTitle(name));
     else
-        LogList[1] = LogHeadingTitle(name);
+        LogList.replaceHeading(1, LogHeadingTitle(name));
 }
 
 QString TRsTaskList::GetTaskListFileName() const
@@ -235,7 +235,7 @@ bool TRsTaskList::LoadFromFile(const QString& AFileName, QString* AErrorText, QS
             QStringList lines;
             QString logError;
             if (ReadLogFileLines(logName, lines, &logError))
-                LogList = lines;
+                LogList.assign(lines);
             else
                 warn(FormatLangText(MsgWarnLogFileUnreadable, QDir::toNativeSeparators(logName)) + u"\n"_s + logError);
         }
@@ -306,7 +306,7 @@ void TRsTaskList::Assign(const TRsTaskList& AList)
     m_taskListName = AList.m_taskListName;
     SaveLog = AList.SaveLog;
     AddDateStr = AList.AddDateStr;
-    LogList = AList.LogList;
+    LogList.assign(AList.LogList);
     for (const TRsTaskItem* source : AList.m_items) {
         auto* copy = new TRsTaskItem;
         copy->Assign(*source);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "model/RsLogList.h"
 #include "model/RsTaskItem.h"
 
 #include <QList>
@@ -70,7 +71,7 @@ public:
     int LastTopRow = 1;
     // Run log since the program started (with AddDateStr, since the day started); lines 0 and 1
     // are the log heading.
-    QStringList LogList;
+    TRsLogList LogList;
 
 private:
     QString m_taskListName;

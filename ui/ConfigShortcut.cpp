@@ -8,7 +8,7 @@
 #include "RsUnits/RsHotkey.h"
 #include "ui/DialogLook.h"
 #include "ui/Main.h"
-#include "ui/WindowKeys.h"
+#include "app/WindowKeys.h"
 
 #include <QApplication>
 #include <QLabel>

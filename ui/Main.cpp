@@ -2,12 +2,11 @@
 
 #include "app/Lang.h"
 #include "app/LangExtra.h"
+#include "app/MainActions.h"
 #include "app/MsgDialog.h"
 #include "app/ProgramDir.h"
 #include "app/TmkLib.h"
-#include "engine/CollectBackupInfoThread.h"
-#include "engine/DoBackupThread.h"
-#include "engine/RsBackupList.h"
+#include "engine/RunDriver.h"
 #include "RsUnits/RsActList.h"
 #include "RsUnits/RsGrid.h"
 #include "RsUnits/RsImageList.h"
@@ -17,7 +16,7 @@
 #include "RsUnits/RsSplitter.h"
 #include "RsUnits/RsTimer.h"
 #include "ui/MainWidgets.h"
-#include "ui/WindowKeys.h"
+#include "app/WindowKeys.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,7 +29,6 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -45,38 +43,6 @@ namespace {
 // Client area of the window as designed (pixels at 96 pixels per inch).
 constexpr int DesignedClientWidth = 730;
 constexpr int DesignedClientHeight = 345;
-
-// Actions in the order of the action list: name, tag (the main menu it is filed under).
-struct ActionSpec
-{
-    const char16_t* name;
-    int tag;
-};
-
-const ActionSpec ActionLayout[] = {
-    {u"ActFileQuit", 0},
-    {u"ActFileQuitAll", 0},
-    {u"ActTaskListAddTaskList", 1},
-    {u"ActTaskListDeleteTaskList", 1},
-    {u"ActTaskListConfigTaskList", 1},
-    {u"ActTaskListMoveTaskListUpward", 1},
-    {u"ActTaskListMoveTaskListDownward", 1},
-    {u"ActTaskListTestTaskList", 1},
-    {u"ActTaskListRunTaskList", 1},
-    {u"ActTaskListStopTaskList", 1},
-    {u"ActTaskAddTask", 2},
-    {u"ActTaskDeleteTask", 2},
-    {u"ActTaskConfigTask", 2},
-    {u"ActTaskMoveTaskUpward", 2},
-    {u"ActTaskMoveTaskDownward", 2},
-    {u"ActTaskTestTask", 2},
-    {u"ActTaskRunTask", 2},
-    {u"ActTaskStopTask", 2},
-    {u"ActToolShowShortcutKey", 3},
-    {u"ActHelpShowHelp", 4},
-    {u"ActHelpShowVersionInfo", 4},
-    {u"ActPopMinimizeRestoreWindow", 5},
-};
 
 // Menus of the main menu and their commands in order; an empty name is a separator, "Language1"
 // the language submenu.
@@ -197,12 +163,10 @@ void TMainForm::FormCreate()
     if (m_dpi <= 0)
         m_dpi = 96.0;
 
-    // 2.-3. Run state and the owned lists.
+    // 2.-3. Run state; the run driver owns the listings and the pending operations.
     ABreakFlag = false;
     FIsBackupRunning = false;
-    IndexLists.Clear();
-    FSrcList = new TRsBackupList(this);
-    FDstList = new TRsBackupList(this);
+    CreateRunDriver();
 
     CreateActions();
     CreateMenus();
@@ -217,8 +181,7 @@ void TMainForm::FormCreate()
     // 5. Settings: placement, pane sizes and every task list.
     const TMainFormPlacement current{x(), y(), width(), height(), 0, 361, 150};
     m_placement = LoadMainSettings(current, AManager, this);
-    move(m_placement.Left, m_placement.Top);
-    resize(m_placement.Width, m_placement.Height);
+    ApplyStoredBounds();
 
     // 6. Shortcut keys from the shortcut key file, the defaults without it.
     ReadShortcutKeys();
@@ -268,7 +231,6 @@ void TMainForm::FormCreate()
     Memo301->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     Memo301->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Memo301->setAttribute(Qt::WA_InputMethodEnabled, false);
-    Memo301->setReadOnly(true);
     Memo301->clear();
 
     connect(qApp, &QApplication::focusChanged, this, &TMainForm::FocusChanged);
@@ -279,10 +241,10 @@ void TMainForm::FormCreate()
 
 void TMainForm::CreateActions()
 {
-    for (const ActionSpec& entry : ActionLayout) {
+    for (const TMainAction& entry : MainActions()) {
         auto* action = new QAction(this);
-        action->setObjectName(QString::fromUtf16(entry.name));
-        action->setData(entry.tag);
+        action->setObjectName(entry.Name);
+        action->setData(entry.Tag);
         addAction(action); // the shortcuts work wherever the focus is in the window
         m_actions.insert(action->objectName(), action);
         ActionList1.append(action);
@@ -470,14 +432,15 @@ void TMainForm::CommandLineBranch()
         return;
     }
     if (SilentRun) {
+        // The window stays hidden; the run starts once the program's event loop runs, and its end
+        // quits the program.
         TRsTaskList* list = AManager.Items(CommandLineTaskListIndex);
         setWindowTitle(MakeMainCaption(list));
         Grid201->SetRowCount(qMax(list->Count() + 1, 2));
         StartSilentRunTray();
-        RunCommandLineTaskList(CommandLineTaskListName, ActTaskListRunTaskList);
-        EndSilentRunTray();
-        m_endAtStart = true;
-        ActFileQuitExecute();
+        QMetaObject::invokeMethod(
+            this, [this] { RunCommandLineTaskList(CommandLineTaskListName, ActTaskListRunTaskList); },
+            Qt::QueuedConnection);
     }
 }
 
@@ -487,6 +450,7 @@ void TMainForm::CommandLineBranch()
 void TMainForm::showEvent(QShowEvent* event)
 {
     QMainWindow::showEvent(event);
+    WatchFrame();
     if (!event->spontaneous())
         FormShow();
 }
@@ -540,9 +504,8 @@ void TMainForm::WMStartupRun()
 {
     if (!CommandLineRun || SilentRun)
         return;
+    // The request is forgotten when the run ends (CommandLineRunFinished).
     RunCommandLineTaskList(CommandLineTaskListName, ActTaskListRunTaskList);
-    CommandLineRun = false;
-    CommandLineTaskListName.clear();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -556,11 +519,11 @@ void TMainForm::closeEvent(QCloseEvent* event)
 
 void TMainForm::ActFileQuitExecute()
 {
-    if (FIsBackupRunning)
-        ABreakFlag = true;
-    StopAndFreeThread(FCollectBackupInfoThread);
-    StopAndFreeThread(FDoBackupThread);
     m_quitting = true;
+    // A run in progress stops here: its stopped line, footer and log file are written at once.
+    if (FIsBackupRunning)
+        RequestStop();
+    m_runDriver->StopAndFreeWorkers();
     QCoreApplication::quit();
 }
 
@@ -588,36 +551,15 @@ void TMainForm::Task1Click()
 // ---------------------------------------------------------------------------------------------
 // Destruction
 
-TMainFormPlacement TMainForm::currentPlacement() const
-{
-    TMainFormPlacement p = m_placement;
-    const Qt::WindowStates state = windowState();
-    // A maximised window keeps the bounds it has; any other (a minimised one too) its normal ones.
-    const bool maximised = (state & Qt::WindowMaximized) && !(state & Qt::WindowMinimized);
-    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
-    const QRect bounds = maximised ? geometry() : normal;
-    p.Left = maximised ? frameGeometry().left() : normal.left() - (geometry().left() - frameGeometry().left());
-    p.Top = maximised ? frameGeometry().top() : normal.top() - (geometry().top() - frameGeometry().top());
-    p.Width = bounds.width();
-    p.Height = bounds.height();
-    // A window closed while minimised, from whichever state, opens normal again.
-    p.WindowState = maximised ? 2 : 0;
-    if (m_rowShown) {
-        p.LeftPanelWidth = LeftPanel->width();
-        p.BottomPanelHeight = BottomPanel->height();
-    }
-    return p;
-}
-
 void TMainForm::FormDestroy()
 {
     if (m_destroyed)
         return;
     m_destroyed = true;
-    // Workers still alive (a window destroyed without quitting) are stopped before the lists go.
-    ABreakFlag = true;
-    StopAndFreeThread(FCollectBackupInfoThread);
-    StopAndFreeThread(FDoBackupThread);
+    // Workers still alive (a window destroyed without quitting) are stopped before the lists go; a
+    // run in progress still writes its log, but the window no longer shows its end.
+    disconnect(m_runDriver, nullptr, this, nullptr);
+    m_runDriver->StopAndFreeWorkers();
     if (Timer1)
         Timer1->SetEnabled(false);
     // The remembered rows of the selected task list, when the task grid still has the focus.

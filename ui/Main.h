@@ -1,15 +1,16 @@
 #pragma once
 
 #include "app/Settings.h"
-#include "engine/BackupIndexLists.h"
 #include "engine/RsThread.h"
 #include "model/RsTaskList.h"
+#include "RsUnits/RsLogView.h"
 
 #include <QColor>
 #include <QList>
 #include <QMainWindow>
 #include <QMap>
 #include <QPoint>
+#include <QSize>
 #include <QStringList>
 
 #include <atomic>
@@ -19,10 +20,7 @@ class QAction;
 class QFontMetrics;
 class QLabel;
 class QMenu;
-class QPlainTextEdit;
 class QWidget;
-class TCollectBackupInfoThread;
-class TDoBackupThread;
 class TPaintBox;
 class TRsBackupList;
 class TRsGrid;
@@ -33,7 +31,11 @@ class TRsSpacer;
 class TRsSplitter;
 class TRsTimer;
 class TRsTrayIcon;
+class TRunDriver;
 class TRunLog;
+class TRunProgressView;
+struct TRunOutcome;
+struct TRunProgress;
 
 // The program's one main window and the owner of its working state: the task lists, the run's
 // listings and pending operations, and the workers of the task being run.
@@ -42,8 +44,8 @@ class TRunLog;
 // handles the command-line run request; closing it quits the program, and destroying it writes the
 // settings and every task list file.
 //
-// The run controller and the run log are members of this class too; their bodies live in
-// ui/MainRun.cpp and ui/RunLog.cpp.
+// The run controller is a member of this class too (ui/MainRun.cpp): an adapter on the run driver,
+// which owns the run's listings, pending operations and workers.
 class TMainForm : public QMainWindow
 {
     Q_OBJECT
@@ -61,13 +63,8 @@ public:
     QString ActionName;
     // Stop request of the run in progress; written on the main thread only, read by every worker.
     std::atomic<bool> ABreakFlag{false};
-    // The six index lists of the task being run (DirAttribIndexList ... FileDeleteIndexList).
-    TBackupIndexLists IndexLists;
     // Window handles of the other running copies, for quit-all.
     QList<qintptr> AHandleList;
-    // Worker completion marks.
-    bool CollectBackupInfoDone = false;
-    bool DoBackupDone = false;
 
     // ---- Start-up results for the program entry
 
@@ -126,6 +123,14 @@ public:
     static QString TaskText(const QString& srcPath, const QString& dstPath);
     static QString TaskText(const TRsTaskItem* task);
 
+    // The run of the task lists: its listings, pending operations, workers and progress.
+    TRunDriver* RunDriver() const;
+
+Q_SIGNALS:
+    // A test or run has ended and the window's controls are back.
+    void runFinished();
+
+public:
     // Tests of the window and its grids reach the run state and the handlers directly.
     friend class TestMainWindow;
     friend class TestGrids;
@@ -136,6 +141,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     // ---- Creation, show, destruction (ui/Main.cpp)
@@ -153,6 +160,11 @@ private:
     void CommandLineBranch();
     void WMStartupRun();
     TMainFormPlacement currentPlacement() const;
+    // ---- Outer bounds (ui/MainPlacement.cpp): the settings hold the window's frame included, as the
+    // user sees it; Qt sizes the client area, and knows the frame only once a window manager framed it.
+    void ApplyStoredBounds();
+    void FitStoredOuterSize();
+    void WatchFrame();
     int Scaled(int size) const;
 
     // ---- Command strip, focus lamps, header routing (ui/MainPanes.cpp)
@@ -184,6 +196,8 @@ private:
     void TrayIcon1Click();
     void TrayIcon1MenuPopup();
     void HideToTray();
+    // The tray icon's hint: the caption, and the run's progress while it runs.
+    void RenewTrayHint();
     // ---- Language submenu (ui/MainLanguage.cpp)
     void LanguageListClick(int index);
     void RenewCommandHints();
@@ -241,54 +255,47 @@ public:
     void ActTaskStopTaskExecute();
 
 private:
+    enum class TRunKind { TaskList, Task, CommandLine };
     void Timer1Timer();
-    bool CheckBreakFlag() const;
-    void RunTask(QAction* command, TRsTaskList* list, bool test, const TBreakFunction& breakFunction, int index);
-    void ScanAndCollect(TRsTaskList* list, int index, const TBreakFunction& breakFunction);
-    void ExecuteBackup(TRsTaskList* list, int index, bool test, const TBreakFunction& breakFunction);
-    // Before a task runs: true (with an error line) when its directories do not keep apart.
-    bool RefuseClashingTaskPaths(TRsTaskList* list, int index);
-    // Between collection and execution: the deletions of a mirror whose source is empty.
-    void GuardEmptySourceDeletions(TRsTaskList* list, int index, bool test);
+    // One task, also a disabled one.
+    void RunTask(QAction* command, TRsTaskList* list, bool test, int index);
     void SetRunControls(QAction* command, bool enabled);
     void StartRunAnimation(QAction* command);
     void StopRunAnimation();
     void RunCommandLineTaskList(const QString& name, QAction* command);
-    void CollectBackupInfoThreadTerminate();
-    void DoBackupThreadTerminate();
+    // What follows a command-line run: quitting after a silent run, forgetting the request after a
+    // start-up run.
+    void CommandLineRunFinished();
 
     // ---- Stop signals (ui/MainStopSignals.cpp)
     void ConnectStopSignals();
     void StopSignalReceived();
 
-    // ---- Run log (ui/MainRun.cpp, on top of ui/RunLog.h)
-    void WriteRunHeader(QAction* command, TRsTaskList* list, int index);
-    void WriteRunFooter(TRsTaskList* list);
-
     // ---- Run controller helpers and state (ui/MainRun.cpp)
     friend class TestRunController;
-    // The log pane's line sinks (made on first use).
+    void CreateRunDriver();
+    // The log pane's line sink (made on first use).
     TRunLog* RunLog();
-    // Test or run of the selected task list or task, from confirmation to restored controls.
+    // Test or run of the selected task list or task, from confirmation to the start of the run.
     void TestOrRunSelectedTaskList(QAction* command, const QString& confirmText, bool test);
     void TestOrRunSelectedTask(QAction* command, const QString& confirmText, bool test);
     // Asks with a confirmation box; true on OK.
     bool ConfirmRunCommand(const QString& text, const QString& item);
-    void BeginRun(QAction* command);
-    void EndRun(QAction* command);
     // Runs the enabled tasks of a list; shared by the task list commands and the command-line run.
-    void RunTaskListTasks(QAction* command, TRsTaskList* list, bool test, bool trackRow);
-    // Waits in a nested event loop until done() holds or the run is stopped, serving the workers.
-    void WaitForWorkers(const std::function<bool()>& done, const std::function<void(TRsWaitLoop&)>& wakeOn);
+    void RunTaskListTasks(QAction* command, TRsTaskList* list, bool test, TRunKind kind);
+    // Disables the controls, starts the animation and the driver.
+    void StartRun(QAction* command, TRsTaskList* list, const QList<int>& tasks, bool test, TRunKind kind);
+    // The driver's reports.
+    void RunTaskStarted(int index);
+    void ShowRunProgress(const TRunProgress& progress);
+    void RunFinished(const TRunOutcome& outcome);
     void RequestStop();
+    TRunDriver* m_runDriver = nullptr;
     TRunLog* m_runLog = nullptr;
-    TRsWaitLoop* m_runWait = nullptr;
-    // The run had an error line, a missing path or a stop (an unattended run exits with 1).
-    bool m_runFailed = false;
-    // The log file could not be written: no further task starts.
-    bool m_runAborted = false;
-    // An error to show once the controls are back.
-    QString m_runError;
+    // The command, list and kind of the run in progress (or the last one).
+    QAction* m_runCommand = nullptr;
+    TRsTaskList* m_runList = nullptr;
+    TRunKind m_runKind = TRunKind::TaskList;
 
     // ---- Fields, in the window's order
     int FGridCheckBoxLeftMargin = 0;
@@ -299,10 +306,9 @@ private:
     bool FIsBackupRunning = false;
     int FFrameIndex = 0;
     int FFrameCount = 0;
+    // The run driver's listings of the task being run.
     TRsBackupList* FSrcList = nullptr;
     TRsBackupList* FDstList = nullptr;
-    TCollectBackupInfoThread* FCollectBackupInfoThread = nullptr;
-    TDoBackupThread* FDoBackupThread = nullptr;
     int FCurrentRowIndex = 0;
     bool FGrid101LeftClicked = false;
     // Full paths of the language files when the tool menu last opened; a submenu entry's data is
@@ -355,6 +361,7 @@ private:
     TRsSpacer* SpacerV001 = nullptr;
     TRsSpacer* SpacerV002 = nullptr;
     TRsSpacer* SpacerV003 = nullptr;
+    TRunProgressView* Progress001 = nullptr;
     QLabel* Image001 = nullptr;
     QWidget* TopPanel = nullptr;
     TRsSpacer* Spacer1 = nullptr;
@@ -389,7 +396,7 @@ private:
     TRsPanel* BottomPanel = nullptr;
     TRsPanel* Panel301 = nullptr;
     TPaintBox* PaintBox301 = nullptr;
-    QPlainTextEdit* Memo301 = nullptr;
+    TRsLogView* Memo301 = nullptr;
     TRsTimer* Timer1 = nullptr;
     TRsImageList* PngImageList24 = nullptr;
     TRsImageList* PngImageList16 = nullptr;
@@ -410,6 +417,8 @@ private:
     QPoint m_grid201DblClickPos;
     Qt::KeyboardModifiers m_grid201DblClickShift;
     TMainFormPlacement m_placement;
+    // The stored outer size, until the frame is known and the client area has been fitted to it.
+    QSize m_outerSizeToFit;
     QMap<QString, QAction*> m_actions;
     QMap<QString, QMenu*> m_menus;
 };

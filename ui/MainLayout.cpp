@@ -10,10 +10,10 @@
 #include "RsUnits/RsSpacer.h"
 #include "RsUnits/RsSplitter.h"
 #include "ui/MainWidgets.h"
+#include "ui/RunProgressView.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPlainTextEdit>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -73,7 +73,11 @@ void TMainForm::CreateLayout()
         strip->addWidget(w);
     for (TRsSpacer* spacer : {SpacerV001, SpacerV002, SpacerV003})
         spacer->setFixedSize(Scaled(10), Scaled(26));
-    strip->addStretch(1);
+    // The run's progress takes the strip's free space, so nothing of the strip moves for it.
+    Progress001 = new TRunProgressView(CommandPanel);
+    Progress001->setObjectName(u"Progress001"_s);
+    Progress001->setFixedHeight(Scaled(26));
+    strip->addWidget(Progress001, 1);
     Image001 = new QLabel(CommandPanel);
     Image001->setObjectName(u"Image001"_s);
     Image001->setFixedSize(Scaled(26), Scaled(26));
@@ -129,7 +133,7 @@ void TMainForm::CreateLayout()
     PaintBox301->setObjectName(u"PaintBox301"_s);
     PaintBox301->setGeometry(Scaled(4), Scaled(12), Scaled(16), Scaled(6));
     bottom->addWidget(Panel301);
-    Memo301 = new QPlainTextEdit(BottomPanel);
+    Memo301 = new TRsLogView(BottomPanel);
     Memo301->setObjectName(u"Memo301"_s);
     bottom->addWidget(Memo301, 1);
     Memo301->installEventFilter(this);

@@ -12,7 +12,6 @@
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
-#include <QPlainTextEdit>
 
 void TMainForm::BindCommandButton(TRsPngButton* button, QAction* action, int imageIndex, bool enable)
 {

@@ -5,6 +5,7 @@
 
 #include "app/Lang.h"
 #include "app/TmkLib.h"
+#include "engine/RunProgressText.h"
 #include "RsUnits/RsImageList.h"
 #include "RsUnits/RsTrayIcon.h"
 #include "ui/ProgramResources.h"
@@ -13,9 +14,8 @@
 #include <QApplication>
 #include <QEvent>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QScrollBar>
-#include <QTextCursor>
+#include <QWindowStateChangeEvent>
 
 using namespace Qt::StringLiterals;
 
@@ -48,7 +48,7 @@ void TMainForm::StartSilentRunTray()
     TrayIcon1->SetVisible(true);
     TrayIcon1->SetAnimateInterval(100);
     TrayIcon1->SetAnimate(true);
-    TrayIcon1->SetHint(windowTitle());
+    RenewTrayHint();
     ActPopMinimizeRestoreWindow->setText(RestoreWindowCaption);
 }
 
@@ -89,7 +89,7 @@ void TMainForm::ActPopMinimizeRestoreWindowExecute()
         raise();
         activateWindow();
         // The log at its end, the caret after the last line, the focus in it.
-        Memo301->moveCursor(QTextCursor::End);
+        Memo301->moveCaretToEnd();
         Memo301->verticalScrollBar()->setValue(Memo301->verticalScrollBar()->maximum());
         Memo301->setFocus(Qt::OtherFocusReason);
         ActPopMinimizeRestoreWindow->setText(MinimizeToTrayCaption);
@@ -103,8 +103,22 @@ void TMainForm::HideToTray()
 {
     hide();
     TrayIcon1->SetVisible(true);
-    TrayIcon1->SetHint(windowTitle());
+    RenewTrayHint();
     ActPopMinimizeRestoreWindow->setText(RestoreWindowCaption);
+}
+
+void TMainForm::RenewTrayHint()
+{
+    if (!TrayIcon1 || !TrayIcon1->Visible())
+        return;
+    // The caption, and below it how far the run is.
+    QString hint = windowTitle();
+    if (FIsBackupRunning) {
+        const QString progress = RunProgressText(m_runDriver->LastProgress());
+        if (!progress.isEmpty())
+            hint += u'\n' + progress;
+    }
+    TrayIcon1->SetHint(hint);
 }
 
 // The state before every change is kept, so a window hidden by minimising comes back as it was;

@@ -1,14 +1,7 @@
 #include "ui/RunLog.h"
 
-#include "app/AtomicFileWriter.h"
-#include "app/Lang.h"
-#include "app/TmkLib.h"
-#include "model/RsTaskList.h"
+#include "RsUnits/RsLogView.h"
 
-#include <QDateTime>
-#include <QLocale>
-#include <QPlainTextEdit>
-#include <QScrollBar>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -19,88 +12,9 @@ namespace {
 // enough to gather a worker's burst into one append.
 constexpr int PaneFlushMilliseconds = 50;
 
-QString& separatorOverride()
-{
-    static QString separator;
-    return separator;
-}
-
-QString twoDigits(int value)
-{
-    return QString::number(value).rightJustified(2, u'0');
-}
-
 } // namespace
 
-QString LocaleTimeSeparator()
-{
-    // The separator is whatever the locale's short time format puts right after the hours.
-    const QString format = QLocale::system().timeFormat(QLocale::ShortFormat);
-    qsizetype i = 0;
-    while (i < format.size() && format.at(i) != u'h' && format.at(i) != u'H')
-        ++i;
-    while (i < format.size() && (format.at(i) == u'h' || format.at(i) == u'H'))
-        ++i;
-    QString separator;
-    while (i < format.size() && format.at(i) != u'm') {
-        if (format.at(i) != u'\'')
-            separator += format.at(i);
-        ++i;
-    }
-    return separator.isEmpty() ? u":"_s : separator;
-}
-
-QString LogTimeSeparator()
-{
-    return separatorOverride().isEmpty() ? LocaleTimeSeparator() : separatorOverride();
-}
-
-void SetLogTimeSeparator(const QString& separator)
-{
-    separatorOverride() = separator;
-}
-
-QString FormatLogTime(const QDateTime& time, const QString& separator)
-{
-    const QDate d = time.date();
-    const QTime t = time.time();
-    return QString::number(d.year()).rightJustified(4, u'0') + u'-' + twoDigits(d.month()) + u'-' +
-           twoDigits(d.day()) + u' ' + twoDigits(t.hour()) + separator + twoDigits(t.minute()) + separator +
-           twoDigits(t.second());
-}
-
-QString LogTimeNow()
-{
-    return FormatLogTime(CurrentDateTime(), LogTimeSeparator());
-}
-
-QStringList RunHeaderLines(const QString& commandCaption, const TRsTaskList& list, int index)
-{
-    const TRsTaskItem* task = list.Items(index);
-    return {
-        QString(78, u'-'),
-        // Four characters go whatever they are: the accelerator suffix such as "(&R)".
-        commandCaption.chopped(qMin<qsizetype>(4, commandCaption.size())),
-        list.TaskListName() + u": "_s + TaskLabel + QString::number(index),
-        LogSrcPath + u' ' + task->SrcPath,
-        LogDstPath + u' ' + task->DstPath,
-        QString(),
-        LogStartTime + u' ' + LogTimeNow(),
-        QString(),
-    };
-}
-
-QStringList RunFooterLines()
-{
-    return {QString(), LogFinishTime + u' ' + LogTimeNow()};
-}
-
-bool WriteLogFile(const QString& fileName, const QStringList& lines, QString* errorText)
-{
-    return WriteUtf16LeLinesFile(fileName, lines, errorText);
-}
-
-TRunLog::TRunLog(QPlainTextEdit* pane, QObject* parent)
+TRunLog::TRunLog(TRsLogView* pane, QObject* parent)
     : QObject(parent)
     , m_pane(pane)
     , m_flushTimer(new QTimer(this))
@@ -108,9 +22,6 @@ TRunLog::TRunLog(QPlainTextEdit* pane, QObject* parent)
     m_flushTimer->setSingleShot(true);
     m_flushTimer->setInterval(PaneFlushMilliseconds);
     connect(m_flushTimer, &QTimer::timeout, this, &TRunLog::Flush);
-    // A long run appends hundreds of thousands of lines; nobody undoes them.
-    if (m_pane)
-        m_pane->setUndoRedoEnabled(false);
 }
 
 void TRunLog::AddPaneLine(const QString& line)
@@ -127,28 +38,6 @@ void TRunLog::AddPaneLines(const QStringList& lines)
     Schedule();
 }
 
-void TRunLog::AddLine(const QString& line, QStringList& logList)
-{
-    AddPaneLine(line);
-    logList.append(line);
-}
-
-void TRunLog::AddLines(const QStringList& lines, QStringList& logList)
-{
-    AddPaneLines(lines);
-    logList.append(lines);
-}
-
-void TRunLog::WriteHeader(const QString& commandCaption, TRsTaskList& list, int index)
-{
-    AddLines(RunHeaderLines(commandCaption, list, index), list.LogList);
-}
-
-void TRunLog::WriteFooter(TRsTaskList& list)
-{
-    AddLines(RunFooterLines(), list.LogList);
-}
-
 void TRunLog::Schedule()
 {
     if (!m_flushTimer->isActive())
@@ -161,15 +50,6 @@ void TRunLog::Flush()
     if (m_pending.isEmpty())
         return;
     const QStringList lines = std::exchange(m_pending, {});
-    if (!m_pane)
-        return;
-    QScrollBar* bar = m_pane->verticalScrollBar();
-    const bool atEnd = bar->value() >= bar->maximum();
-    const int keep = bar->value();
-    // One paragraph per line: the joined block becomes as many blocks in the document.
-    m_pane->appendPlainText(lines.join(u'\n'));
-    if (atEnd)
-        bar->setValue(bar->maximum());
-    else
-        bar->setValue(keep);
+    if (m_pane)
+        m_pane->appendLines(lines);
 }

@@ -4,6 +4,7 @@
 // where the kernel offers it between the two file systems, plain reads and writes otherwise, and
 // the holes of a sparse file kept as holes (found with SEEK_DATA and SEEK_HOLE), as cp does.
 
+#include <atomic>
 #include <cstdint>
 #include <functional>
 
@@ -14,7 +15,9 @@ enum class ContentCopy { Done, Failed, Stopped };
 // Copies all of in into out, which is empty; both descriptors are at offset 0. cancelled (may be
 // empty) is asked between chunks. sparse: in may have holes (fewer blocks allocated than its size says);
 // its data ranges alone are copied and out gets in's size, its holes unwritten. Failed leaves errno.
-ContentCopy copyContent(int in, int out, bool sparse, const std::function<bool()>& cancelled);
+// bytesDone (may be null) grows by every byte copied.
+ContentCopy copyContent(int in, int out, bool sparse, const std::function<bool()>& cancelled,
+                        std::atomic<uint64_t>* bytesDone = nullptr);
 
 // True when the file's status says it may have holes: fewer 512-byte blocks allocated than its size
 // needs. A compressed or inline file may say so too; the copy is the same then, only slower.

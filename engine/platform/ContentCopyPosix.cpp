@@ -26,7 +26,10 @@ bool copyRangeRefused(int err, bool copiedAny)
 class Copier
 {
 public:
-    Copier(int in, int out, const std::function<bool()>& cancelled) : m_in(in), m_out(out), m_cancelled(cancelled) { }
+    Copier(int in, int out, const std::function<bool()>& cancelled, std::atomic<uint64_t>* bytesDone)
+        : m_in(in), m_out(out), m_cancelled(cancelled), m_bytesDone(bytesDone)
+    {
+    }
 
     // Copies [from, to) (to < 0: up to the end of the file) at the same offsets of both files.
     // Returns the offset reached, or -1 (Failed or Stopped, see state()).
@@ -54,6 +57,8 @@ public:
                 break; // the file ended early (it shrank meanwhile): what is there is copied
             m_copiedAny = true;
             at += n;
+            if (m_bytesDone)
+                m_bytesDone->fetch_add(uint64_t(n), std::memory_order_relaxed);
         }
         return at;
     }
@@ -90,6 +95,7 @@ private:
     int m_in;
     int m_out;
     const std::function<bool()>& m_cancelled;
+    std::atomic<uint64_t>* m_bytesDone;
     bool m_useCopyRange = true;
     bool m_copiedAny = false;
     std::unique_ptr<char[]> m_buffer;
@@ -103,9 +109,10 @@ bool mayHaveHoles(int64_t size, int64_t blocks)
     return blocks * 512 < size;
 }
 
-ContentCopy copyContent(int in, int out, bool sparse, const std::function<bool()>& cancelled)
+ContentCopy copyContent(int in, int out, bool sparse, const std::function<bool()>& cancelled,
+                        std::atomic<uint64_t>* bytesDone)
 {
-    Copier copier(in, out, cancelled);
+    Copier copier(in, out, cancelled, bytesDone);
     if (!sparse)
         return copier.copyRange(0, -1) < 0 ? copier.state() : ContentCopy::Done;
     int64_t at = 0;

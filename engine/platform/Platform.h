@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -70,6 +71,8 @@ struct Error
 // The calling thread's last recorded error.
 Error lastError();
 void setLastError(int code);
+// The system's text for an error code, trailing spaces and dots removed.
+Path errorText(int code);
 
 // Encodes a path for the system call and back, exactly. A path holding U+0000 or a lone surrogate
 // outside U+DC80..U+DCFF has no exact byte form: every call below refuses it (EINVAL / EILSEQ);
@@ -147,8 +150,10 @@ struct CopyNotes
 // Permission bits are kept where the file system has them (notes says when not). stopFlag (may be
 // null) is tested between chunks; a source whose file system stops answering is left behind within
 // a second of a stop (Stopped), its copy abandoned and its temporary file removed once it returns.
+// bytesDone (may be null) grows by every byte copied, as the copy goes; it is shared with the copy,
+// which may outlive the call.
 CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag,
-                    CopyNotes* notes = nullptr);
+                    CopyNotes* notes = nullptr, const std::shared_ptr<std::atomic<uint64_t>>& bytesDone = {});
 
 // The date-time of the system's files: days since 1899-12-30 in local time, to the millisecond.
 double toLocalDateTime(const FileTime& time);

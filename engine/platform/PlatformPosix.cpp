@@ -239,15 +239,21 @@ Error lastError()
     return t_lastError;
 }
 
-void setLastError(int code)
+Path errorText(int code)
 {
-    t_lastError.code = code;
     char buffer[256];
     // GNU strerror_r returns the text, which need not be in the buffer.
     const char* text = ::strerror_r(code, buffer, sizeof buffer);
-    t_lastError.text.clear();
-    codec::appendDecoded(text ? std::string_view(text) : std::string_view(), t_lastError.text);
-    trimErrorText(t_lastError.text);
+    Path result;
+    codec::appendDecoded(text ? std::string_view(text) : std::string_view(), result);
+    trimErrorText(result);
+    return result;
+}
+
+void setLastError(int code)
+{
+    t_lastError.code = code;
+    t_lastError.text = errorText(code);
 }
 
 bool enumerateDirectory(PathView directory, bool followLinks,
@@ -528,7 +534,8 @@ bool isCopyTemporaryName(PathView name)
 
 namespace {
 
-CopyResult copyFileNow(PathView source, PathView destination, const std::function<bool()>& cancelled, CopyNotes& notes)
+CopyResult copyFileNow(PathView source, PathView destination, const std::function<bool()>& cancelled, CopyNotes& notes,
+                       std::atomic<uint64_t>* bytesDone)
 {
     std::string src;
     std::string dst;
@@ -594,7 +601,7 @@ CopyResult copyFileNow(PathView source, PathView destination, const std::functio
     };
 
     const posix::ContentCopy copied =
-        posix::copyContent(in.get(), out.get(), posix::mayHaveHoles(st.st_size, st.st_blocks), cancelled);
+        posix::copyContent(in.get(), out.get(), posix::mayHaveHoles(st.st_size, st.st_blocks), cancelled, bytesDone);
     if (copied == posix::ContentCopy::Stopped) {
         discard(ECANCELED);
         return CopyResult::Stopped;
@@ -646,12 +653,13 @@ CopyResult copyFileNow(PathView source, PathView destination, const std::functio
 
 } // namespace
 
-CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag, CopyNotes* notes)
+CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag, CopyNotes* notes,
+                    const std::shared_ptr<std::atomic<uint64_t>>& bytesDone)
 {
     const StopTest stop = [stopFlag] { return stopFlag && stopFlag->load(std::memory_order_relaxed); };
     if (!mayNeverAnswer(directoryOf(source), stop) && !mayNeverAnswer(directoryOf(destination), stop)) {
         CopyNotes here;
-        const CopyResult result = copyFileNow(source, destination, stop, here);
+        const CopyResult result = copyFileNow(source, destination, stop, here, bytesDone.get());
         if (notes)
             *notes = here;
         return result;
@@ -665,8 +673,8 @@ CopyResult copyFile(PathView source, PathView destination, const std::atomic<boo
     };
     const auto outcome = std::make_shared<Outcome>();
     const JobOutcome job = runStoppable(
-        [src = Path(source), dst = Path(destination), outcome](const Cancellation& cancelled) {
-            outcome->result = copyFileNow(src, dst, cancelled, outcome->notes);
+        [src = Path(source), dst = Path(destination), outcome, bytesDone](const Cancellation& cancelled) {
+            outcome->result = copyFileNow(src, dst, cancelled, outcome->notes, bytesDone.get());
         },
         stopFlag);
     if (job == JobOutcome::Abandoned)

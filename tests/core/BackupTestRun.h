@@ -1,8 +1,8 @@
 #pragma once
 
 // Shared by the engine's tests: real trees on disk (through the platform codec, so any byte string
-// can be a name) and one task driven through scan, collection and execution as the run controller
-// does it.
+// can be a name) and one task, run whole by the run driver or step by step (scan, collection,
+// execution) on the driver's own lists.
 
 #include "app/Lang.h"
 #include "app/LangExtra.h"
@@ -10,6 +10,7 @@
 #include "engine/CollectBackupInfoThread.h"
 #include "engine/DoBackupThread.h"
 #include "engine/RsBackupList.h"
+#include "engine/RunDriver.h"
 #include "engine/SearchFilesThread.h"
 #include "engine/platform/Platform.h"
 #include "model/RsTaskList.h"
@@ -17,9 +18,12 @@
 #include "engine/RsThread.h"
 
 #include <QByteArray>
-#include <functional>
+#include <QSignalSpy>
+#include <QTest>
 #include <QString>
 #include <QStringList>
+
+#include <functional>
 
 #include <atomic>
 #include <cerrno>
@@ -115,12 +119,20 @@ inline bool Symlink(const QString& target, const QString& link)
 // bits): nobody's ids, or false when there is no such user or we are not root.
 inline bool NobodyIds(uid_t& uid, gid_t& gid)
 {
+#if defined(__SANITIZE_THREAD__)
+    // The child runs the workers, so it starts threads after a fork of a process that has threads
+    // already: ThreadSanitizer cannot follow that and fails the child.
+    Q_UNUSED(uid);
+    Q_UNUSED(gid);
+    return false;
+#else
     const struct passwd* pw = ::getpwnam("nobody");
     if (!pw || ::geteuid() != 0)
         return false;
     uid = pw->pw_uid;
     gid = pw->pw_gid;
     return true;
+#endif
 }
 
 // Gives a whole tree (links themselves, never their targets) to uid:gid.
@@ -186,31 +198,40 @@ inline QStringList ListTree(const QString& root);
 // Language texts with recognisable values, so that a line shows which key produced it.
 inline void SetTestLanguageTexts();
 
-// One task run as the run controller drives it.
+// One task of a list of its own.
 struct TaskRun
 {
     TRsTaskList taskList;
     TRsTaskItem* task = nullptr;
-    TRsBackupList src;
-    TRsBackupList dst;
-    TBackupIndexLists lists;
     std::atomic<bool> stopFlag{false};
-    QStringList pane; // lines as the log pane would show them
+    TRunDriver driver{&stopFlag};
+    TRsBackupList& src = *driver.SrcList();
+    TRsBackupList& dst = *driver.DstList();
+    TBackupIndexLists& lists = driver.IndexLists();
+    // The workers' lines as the log pane shows them (without the driver's own lines around a task).
+    QStringList pane;
+    // Everything the driver sent to the pane, and how its run ended.
+    QStringList runLines;
+    TRunOutcome outcome;
 
     TaskRun(const QString& srcPath, const QString& dstPath, bool mirroring = false, bool verifying = false,
             bool includingSubDirs = true);
-    // The run log without its two heading lines.
-    QStringList Log() const { return taskList.LogList.mid(2); }
+    // The workers' lines in the run log (without its two heading lines, nor a whole run's header and
+    // footer).
+    QStringList Log() const;
     TBreakFunction BreakFunction() { return [this] { return stopFlag.load(); }; }
 
     // Scans both trees side by side and waits for both.
     void Scan();
-    // Collects (after Scan); returns the worker's pane lines.
+    // Collects (after Scan); the worker's lines go to pane.
     void Collect();
     // Executes the collected work.
     void Execute(bool testing);
-    // Scan, collect, execute.
+    // The whole task through the run driver, as the window runs it.
     void RunAll(bool testing = false);
+
+private:
+    bool m_wholeRun = false;
 };
 
 inline QStringList ListTree(const QString& root)
@@ -258,6 +279,13 @@ inline void SetTestLanguageTexts()
     LogFileErrorDelete = QStringLiteral("LogFileErrorDelete");
     LogFileErrorVerify = QStringLiteral("LogFileErrorVerify");
     LogFileErrorMisc = QStringLiteral("LogFileErrorMisc");
+    SrcLabel = QStringLiteral("Src");
+    DstLabel = QStringLiteral("Dst");
+    TaskLabel = QStringLiteral("Task");
+    MsgInfoCollectItemInfo = QStringLiteral("collect %s");
+    MsgInfoStartItem = QStringLiteral("start %s");
+    MsgInfoFinishedItem = QStringLiteral("finished %s");
+    MsgInfoStoppedItem = QStringLiteral("stopped %s");
 }
 
 inline TaskRun::TaskRun(const QString& srcPath, const QString& dstPath, bool mirroring, bool verifying,
@@ -272,49 +300,71 @@ inline TaskRun::TaskRun(const QString& srcPath, const QString& dstPath, bool mir
     task->Verifying = verifying;
     task->IncludingSubDirs = includingSubDirs;
     taskList.Add(task);
+    // The engine's tests look at lines, not at log files (no program folder here).
+    taskList.SaveLog = false;
+}
+
+inline QStringList TaskRun::Log() const
+{
+    QStringList log = taskList.LogList.mid(2);
+    if (m_wholeRun && log.size() >= 10)
+        log = log.mid(8, log.size() - 10); // the header's eight lines and the footer's two
+    return log;
 }
 
 inline void TaskRun::Scan()
 {
     src.LoadFromBasePath(task->SrcPath, task->ExcludedItemList, task->IncludingSubDirs, BreakFunction(), true);
     dst.LoadFromBasePath(task->DstPath, task->ExcludedItemList, task->IncludingSubDirs, BreakFunction(), false);
-    TRsWaitLoop wait([this] { return src.SearchFilesDone && dst.SearchFilesDone; });
-    wait.WakeOn(&src, &TRsBackupList::searchFilesDone);
-    wait.WakeOn(&dst, &TRsBackupList::searchFilesDone);
-    wait.Exec();
+    QTRY_VERIFY_WITH_TIMEOUT(src.SearchFilesDone && dst.SearchFilesDone, 60000);
+}
+
+// Starts a worker and waits for its end, its lines to pane.
+template <typename Worker>
+inline void RunWorker(Worker* worker, QStringList& pane)
+{
+    QObject::connect(worker, &TRsThread::linesAdded, worker, [&pane](const QStringList& l) { pane += l; });
+    QSignalSpy done(worker, &TRsThread::done);
+    worker->start();
+    QTRY_VERIFY_WITH_TIMEOUT(done.count() == 1, 60000);
+    StopAndFreeThread(worker);
 }
 
 inline void TaskRun::Collect()
 {
     lists.Clear();
-    bool done = false;
-    auto* worker = new TCollectBackupInfoThread(&src, &dst, &taskList, 0, &lists, &taskList.LogList, BreakFunction());
-    QObject::connect(worker, &TRsThread::linesAdded, worker, [this](const QStringList& l) { pane += l; });
-    QObject::connect(worker, &TRsThread::done, worker, [&done] { done = true; });
-    TRsWaitLoop wait([&done] { return done; });
-    wait.WakeOn(worker, &TRsThread::done);
-    wait.Exec();
-    StopAndFreeThread(worker);
+    RunWorker(new TCollectBackupInfoThread(&src, &dst, &taskList, 0, &lists, &taskList.LogList, BreakFunction()), pane);
 }
 
 inline void TaskRun::Execute(bool testing)
 {
-    bool done = false;
-    auto* worker = new TDoBackupThread(&src, &dst, &taskList, 0, &lists, &taskList.LogList, BreakFunction(),
-                                       &stopFlag, testing);
-    QObject::connect(worker, &TRsThread::linesAdded, worker, [this](const QStringList& l) { pane += l; });
-    QObject::connect(worker, &TRsThread::done, worker, [&done] { done = true; });
-    TRsWaitLoop wait([&done] { return done; });
-    wait.WakeOn(worker, &TRsThread::done);
-    wait.Exec();
-    StopAndFreeThread(worker);
+    RunWorker(new TDoBackupThread(&src, &dst, &taskList, 0, &lists, &taskList.LogList, BreakFunction(), &stopFlag,
+                                  testing),
+              pane);
 }
 
 inline void TaskRun::RunAll(bool testing)
 {
-    Scan();
-    Collect();
-    Execute(testing);
+    m_wholeRun = true;
+    QObject::connect(&driver, &TRunDriver::linesReady, &driver, [this](const QStringList& l) { runLines += l; });
+    bool finished = false;
+    QObject::connect(&driver, &TRunDriver::finished, &driver, [this, &finished](const TRunOutcome& o) {
+        outcome = o;
+        finished = true;
+    });
+    driver.Start({&taskList, {0}, testing, QStringLiteral("Run (&R)")});
+    QTRY_VERIFY_WITH_TIMEOUT(finished, 120000);
+    // The workers' lines: from the scans' report to the start line, and from there to the empty line
+    // before the finished line.
+    const QString dstCollected = FormatLangText(MsgInfoCollectedItemInfo, DstLabel);
+    const QString start = FormatLangText(MsgInfoStartItem, TaskLabel + u'0');
+    const QString finishedLine = FormatLangText(MsgInfoFinishedItem, TaskLabel + u'0');
+    const qsizetype from = runLines.indexOf(dstCollected);
+    const qsizetype startAt = runLines.indexOf(start, from);
+    const qsizetype finishedAt = runLines.indexOf(finishedLine, startAt);
+    if (from < 0 || startAt < 0 || finishedAt < 0)
+        return;
+    pane = runLines.mid(from + 1, startAt - from - 2) + runLines.mid(startAt + 1, finishedAt - startAt - 2);
 }
 
 } // namespace enginetest

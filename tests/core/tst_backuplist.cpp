@@ -32,12 +32,7 @@ private:
                  bool subDirs = true, bool followLinks = true, const TBreakFunction& stop = {})
     {
         list.LoadFromBasePath(path, excluded, subDirs, stop, followLinks);
-        TRsWaitLoop wait([&list] { return list.SearchFilesDone; });
-        wait.WakeOn(&list, &TRsBackupList::searchFilesDone);
-        QElapsedTimer timer;
-        timer.start();
-        wait.Exec();
-        QVERIFY(timer.elapsed() < 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(list.SearchFilesDone, 20000);
     }
 
 private Q_SLOTS:

@@ -220,14 +220,12 @@ void TestCollect::stopEndsCollectionSilently()
     QCOMPARE(run.src.Count(), 300);
     // Stop during the file phase: count calls of the stop test.
     std::atomic<int> calls{0};
-    bool done = false;
     auto* worker = new TCollectBackupInfoThread(&run.src, &run.dst, &run.taskList, 0, &run.lists,
                                                 &run.taskList.LogList, [&calls] { return calls.fetch_add(1) >= 100; });
     connect(worker, &TRsThread::linesAdded, this, [&run](const QStringList& l) { run.pane += l; });
-    connect(worker, &TRsThread::done, this, [&done] { done = true; });
-    TRsWaitLoop wait([&done] { return done; });
-    wait.WakeOn(worker, &TRsThread::done);
-    wait.Exec();
+    QSignalSpy done(worker, &TRsThread::done);
+    worker->start();
+    QTRY_COMPARE(done.count(), 1);
     QVERIFY(worker->Terminated());
     StopAndFreeThread(worker);
     // The directory phases ran; the file phase was cut short: no line for it, what was found stays.

@@ -1,18 +1,23 @@
 // The MD5 digest: RFC 1321 vectors, files of awkward sizes against md5sum, pieces and stop test.
 
+#include "app/LangExtra.h"
 #include "engine/MD5.h"
 #include "engine/RsCachedFileStream.h"
 
 #include "support/TestSupport.h"
 
 #include <QCryptographicHash>
+#include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cerrno>
 #include <clocale>
+
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -33,6 +38,7 @@ private Q_SLOTS:
     void streamPositionRestored();
     void sameDigest();
     void missingFileRaises();
+    void fileThatShrinksSaysSo();
 };
 
 void TestMD5::initTestCase()
@@ -203,6 +209,29 @@ void TestMD5::missingFileRaises()
     } catch (const ERsCachedFileStreamError& e) {
         QCOMPARE(e.message(), u"Cannot open file: "_s + file);
         QCOMPARE(LastErrorText(), u"(No such file or directory)"_s);
+        // The error carries its own reason: whatever the thread does next cannot change it.
+        errno = 0;
+        ::close(-1);
+        QCOMPARE(e.reason(), u"(No such file or directory)"_s);
+    }
+}
+
+// A file that becomes shorter while its digest is taken: the digest fails and says why, instead of
+// the stale or empty reason of the thread's last error ("(Success)").
+void TestMD5::fileThatShrinksSaysSo()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString file = dir.filePath(u"shrinking"_s);
+    QVERIFY(testsupport::writeBytes(file, QByteArray(200000, 'x')));
+    TRsCachedFileStream stream(file, fmOpenRead | fmShareDenyWrite, 65536);
+    QVERIFY(::truncate(QFile::encodeName(file).constData(), 1000) == 0);
+    try {
+        TMD5().HashStream(stream, nullptr);
+        QFAIL("no error raised");
+    } catch (const ERsError& e) {
+        QCOMPARE(e.reason(), u'(' + LogReasonFileShrank + u')');
+        QCOMPARE(ReasonOf(e), e.reason());
     }
 }
 

@@ -1,11 +1,15 @@
 #include "engine/RsThread.h"
 
+#include "app/LangExtra.h"
+
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
 #include <atomic>
+#include <stdexcept>
 
 using namespace Qt::StringLiterals;
 
@@ -18,7 +22,6 @@ public:
     explicit SyncLoopWorker(std::atomic<int>* counter)
         : m_counter(counter)
     {
-        start();
     }
     ~SyncLoopWorker() override { StopThread(); }
     Qt::HANDLE mainThreadSeen = nullptr;
@@ -37,16 +40,15 @@ private:
     std::atomic<int>* m_counter;
 };
 
-// Queues lines (every third for the run log too), then ends with its done step.
+// Queues lines (every third for the run log too), handing them over when due; the last ones are
+// left for the end of the body.
 class LineWorker final : public TRsThread
 {
 public:
-    LineWorker(int count, QStringList* logList, bool* doneFlag)
+    LineWorker(int count, TRsLogList* logList)
         : m_count(count)
-        , m_doneFlag(doneFlag)
     {
         SetLogList(logList);
-        start();
     }
     ~LineWorker() override { StopThread(); }
 
@@ -58,23 +60,43 @@ protected:
             if (FlushDue())
                 FlushLogLines();
         }
-        FlushLogLines();
-        SignalDone([this] { *m_doneFlag = true; });
     }
 
 private:
     int m_count;
-    bool* m_doneFlag;
 };
 
 class QuickWorker final : public TRsThread
 {
 public:
-    QuickWorker() { start(); }
     ~QuickWorker() override { StopThread(); }
 
 protected:
     void Execute() override {}
+};
+
+// Writes a line for its first item, then fails in a way no step of its own traps.
+class FailingWorker final : public TRsThread
+{
+public:
+    FailingWorker(bool foreign, TRsLogList* logList)
+        : m_foreign(foreign)
+    {
+        SetLogList(logList);
+    }
+    ~FailingWorker() override { StopThread(); }
+
+protected:
+    void Execute() override
+    {
+        AddLogLine(u"item 1"_s, true);
+        if (m_foreign)
+            throw 42;
+        throw std::runtime_error("out of memory");
+    }
+
+private:
+    bool m_foreign;
 };
 
 } // namespace
@@ -88,15 +110,18 @@ private Q_SLOTS:
     void terminationEventRunsOnMainThreadAfterBody();
     void stopAndFreeFinishedThreadSkipsTerminationEvent();
     void linesKeepOrderAndReachLogListAndDoneComesLast();
+    void escapedErrorBecomesFailedItemLine_data();
+    void escapedErrorBecomesFailedItemLine();
+    void stopRunsNoOtherEvents();
     void processMessagesReturnsWhenQueueIsEmpty();
     void processMessagesStopsOnBreak();
-    void waitLoopWakesOnSignal();
 };
 
 void TestRsThread::stopWhileWorkerWaitsForMainThread()
 {
     std::atomic<int> counter{0};
     auto* worker = new SyncLoopWorker(&counter);
+    worker->start();
     // Let it make some calls, served by the event loop.
     QTRY_VERIFY_WITH_TIMEOUT(counter.load() > 10, 5000);
     QCOMPARE(worker->mainThreadSeen, QThread::currentThreadId());
@@ -119,6 +144,7 @@ void TestRsThread::terminationEventRunsOnMainThreadAfterBody()
         seenOn = QThread::currentThreadId();
         finishedWhenRun = worker->Finished();
     };
+    worker->start();
     QTRY_VERIFY_WITH_TIMEOUT(seenOn != nullptr, 5000);
     QCOMPARE(seenOn, QThread::currentThreadId());
     QVERIFY(finishedWhenRun);
@@ -130,6 +156,7 @@ void TestRsThread::stopAndFreeFinishedThreadSkipsTerminationEvent()
     auto* worker = new QuickWorker;
     bool ran = false;
     worker->OnTerminate = [&ran] { ran = true; };
+    worker->start();
     // Wait for the body without serving events, so the termination event is still queued.
     while (!worker->Finished())
         QThread::msleep(1);
@@ -140,11 +167,11 @@ void TestRsThread::stopAndFreeFinishedThreadSkipsTerminationEvent()
 
 void TestRsThread::linesKeepOrderAndReachLogListAndDoneComesLast()
 {
-    QStringList logList;
+    TRsLogList logList;
     QStringList pane;
     bool done = false;
     bool linesAfterDone = false;
-    auto* worker = new LineWorker(5000, &logList, &done);
+    auto* worker = new LineWorker(5000, &logList);
     int batches = 0;
     connect(worker, &TRsThread::linesAdded, this, [&](const QStringList& lines) {
         pane += lines;
@@ -152,11 +179,9 @@ void TestRsThread::linesKeepOrderAndReachLogListAndDoneComesLast()
         if (done)
             linesAfterDone = true;
     });
-    bool doneSignal = false;
-    connect(worker, &TRsThread::done, this, [&] { doneSignal = done; });
-    TRsWaitLoop wait([&] { return doneSignal; });
-    wait.WakeOn(worker, &TRsThread::done);
-    wait.Exec();
+    connect(worker, &TRsThread::done, this, [&] { done = true; });
+    worker->start();
+    QTRY_VERIFY_WITH_TIMEOUT(done, 10000);
     QVERIFY(!linesAfterDone);
     QCOMPARE(pane.size(), 5000);
     for (int i = 0; i < 5000; ++i)
@@ -165,6 +190,50 @@ void TestRsThread::linesKeepOrderAndReachLogListAndDoneComesLast()
     QCOMPARE(logList.at(1), u"3"_s);
     QVERIFY2(batches < 100, "lines must be handed over in batches");
     StopAndFreeThread(worker);
+}
+
+void TestRsThread::escapedErrorBecomesFailedItemLine_data()
+{
+    QTest::addColumn<bool>("foreign");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("standard exception") << false << u"out of memory"_s;
+    QTest::newRow("anything else") << true << u"?"_s;
+}
+
+// An error that leaves the body must not end the worker like a success: it is a failed item with
+// its own line, and done() still comes.
+void TestRsThread::escapedErrorBecomesFailedItemLine()
+{
+    QFETCH(bool, foreign);
+    QFETCH(QString, reason);
+    TRsLogList logList;
+    QStringList pane;
+    auto* worker = new FailingWorker(foreign, &logList);
+    connect(worker, &TRsThread::linesAdded, this, [&pane](const QStringList& lines) { pane += lines; });
+    QSignalSpy done(worker, &TRsThread::done);
+    worker->start();
+    QTRY_COMPARE(done.count(), 1);
+    const QStringList expected{u"item 1"_s, LogErrorInternal + u' ' + reason};
+    QCOMPARE(pane, expected);
+    QCOMPARE(logList.toStringList(), expected);
+    QCOMPARE(worker->ErrorLineCount(), 1);
+    StopAndFreeThread(worker);
+}
+
+// Stopping a worker serves its calls and nothing else: a command or timer queued meanwhile runs
+// only after the stop, never in the middle of it.
+void TestRsThread::stopRunsNoOtherEvents()
+{
+    std::atomic<int> counter{0};
+    auto* worker = new SyncLoopWorker(&counter);
+    worker->start();
+    QTRY_VERIFY_WITH_TIMEOUT(counter.load() > 3, 5000);
+    bool other = false;
+    QMetaObject::invokeMethod(this, [&other] { other = true; }, Qt::QueuedConnection);
+    StopAndFreeThread(worker);
+    QVERIFY(!other);
+    QCoreApplication::processEvents();
+    QVERIFY(other);
 }
 
 void TestRsThread::processMessagesReturnsWhenQueueIsEmpty()
@@ -195,22 +264,6 @@ void TestRsThread::processMessagesStopsOnBreak()
     QVERIFY(handled >= 3);
     QVERIFY(handled < 1000);
     QTRY_COMPARE(handled, 1000);
-}
-
-void TestRsThread::waitLoopWakesOnSignal()
-{
-    bool flag = false;
-    QTimer timer;
-    timer.setSingleShot(true);
-    connect(&timer, &QTimer::timeout, this, [&flag] { flag = true; });
-    TRsWaitLoop wait([&flag] { return flag; });
-    wait.WakeOn(&timer, &QTimer::timeout);
-    timer.start(20);
-    QElapsedTimer elapsed;
-    elapsed.start();
-    wait.Exec();
-    QVERIFY(flag);
-    QVERIFY2(elapsed.elapsed() < 150, "the wait must end on the signal, not on its safety-net timer");
 }
 
 QTEST_GUILESS_MAIN(TestRsThread)

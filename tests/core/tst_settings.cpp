@@ -221,7 +221,7 @@ private slots:
         LoadMainSettings({}, loaded);
         QCOMPARE(names(loaded), QStringList{u"Daily"_s});
         QCOMPARE(loaded.Items(0)->Count(), 1);
-        QVERIFY(!loaded.Items(0)->LogList.join(u'\n').contains(u"not this list's log"_s));
+        QVERIFY(!loaded.Items(0)->LogList.toStringList().join(u'\n').contains(u"not this list's log"_s));
         QCOMPARE(m_presenter.texts.size(), 1);
         QVERIFY2(m_presenter.texts.first().contains(listFile) && m_presenter.texts.first().contains(u"[Daily]"_s),
                  qPrintable(m_presenter.texts.first()));

@@ -5,6 +5,7 @@
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -29,6 +30,7 @@ private slots:
     void run();
     void refusedTasks_data();
     void refusedTasks();
+    void progressOnATerminal();
     void stopSignal_data();
     void stopSignal();
     void windowClosesOnSignal();
@@ -174,9 +176,16 @@ void TestUnattended::run()
         QVERIFY(QString::fromLocal8Bit(err).contains(listName));
         return;
     }
-    // A run that went well says nothing, so that cron mails nothing.
-    if (status == 0)
+    // A run that went well says nothing, so that cron mails nothing; one that failed says so in one
+    // line: which list, what failed, where its log is.
+    if (status == 0) {
         QVERIFY2(err.isEmpty(), err.constData());
+    } else {
+        const QStringList said = QString::fromLocal8Bit(err).split(u'\n', Qt::SkipEmptyParts);
+        QCOMPARE(said.size(), 1);
+        QVERIFY2(said.first().startsWith(u"つみき！: タスク リスト [Nightly]: "_s), qPrintable(said.first()));
+        QVERIFY2(said.first().endsWith(u"/Nightly.log"_s), qPrintable(said.first()));
+    }
     const QStringList lines = log.split(u"\r\n"_s);
     QVERIFY2(std::any_of(lines.cbegin(), lines.cend(), [&](const QString& l) { return l.startsWith(logLine); }),
              qPrintable(log));
@@ -240,6 +249,44 @@ void TestUnattended::refusedTasks()
     QVERIFY2(std::any_of(lines.cbegin(), lines.cend(), [&](const QString& l) { return l.startsWith(logLine); }),
              qPrintable(lines.join(u'\n')));
     QCOMPARE(before(), treeBefore); // nothing deleted, nothing copied
+}
+
+// On a terminal the run shows one line of progress, rewritten in place, and leaves the terminal as
+// it found it: nothing of the line is left once the run is over.
+void TestUnattended::progressOnATerminal()
+{
+    if (QStandardPaths::findExecutable(u"script"_s).isEmpty())
+        QSKIP("needs script(1) from util-linux to give the program a terminal");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString prog = dir.filePath(u"prog"_s);
+    const QString src = dir.filePath(u"src"_s);
+    const QString dst = dir.filePath(u"dst"_s);
+    QVERIFY(QDir().mkpath(dst));
+    // Enough files for the run to last several of the line's updates.
+    for (int d = 0; d < 100; ++d) {
+        QVERIFY(QDir().mkpath(src + u"/d%1"_s.arg(d)));
+        for (int f = 0; f < 100; ++f)
+            QVERIFY(testsupport::writeBytes(src + u"/d%1/f%2"_s.arg(d).arg(f), "x"));
+    }
+    QVERIFY(makeProgramFolder(m_program, prog, u"Nightly.ini"_s, taskListText(u"Nightly"_s, src, dst)));
+
+    QProcess process;
+    process.setProcessEnvironment(noDisplayEnvironment());
+    process.setWorkingDirectory(prog);
+    // script runs the program on a terminal of its own; everything the program writes there comes
+    // back on script's standard output.
+    const QString command = u"'%1/tsumiki' /t=Nightly /s"_s.arg(prog);
+    process.start(u"script"_s, {u"-qefc"_s, command, u"/dev/null"_s});
+    QVERIFY(process.waitForStarted());
+    QVERIFY2(process.waitForFinished(120000), "the unattended run did not end");
+    QCOMPARE(process.exitCode(), 0);
+    const QString screen = QString::fromLocal8Bit(process.readAllStandardOutput());
+    QVERIFY2(screen.contains(u"\r[タスク0] "_s), qPrintable(screen));
+    // Each update rewrites the line; at the end it is cleared and nothing else was said.
+    QVERIFY2(screen.endsWith(u"\r\x1b[K"_s), qPrintable(screen));
+    QVERIFY2(!screen.contains(u'\n'), qPrintable(screen));
+    QCOMPARE(testsupport::readBytes(dst + u"/d99/f99"_s), QByteArray("x"));
 }
 
 void TestUnattended::stopSignal_data()

@@ -5,12 +5,12 @@
 #include "RsUnits/RsEdit.h"
 #include "RsUnits/RsGrid.h"
 #include "RsUnits/RsHotkey.h"
+#include "RsUnits/RsLogView.h"
 #include "ui/ConfigShortcut.h"
-#include "ui/WindowKeys.h"
+#include "app/WindowKeys.h"
 
 #include <QClipboard>
 
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QtTest>
 
@@ -314,8 +314,8 @@ void TestConfigShortcut::logPaneCopies()
 {
     MainFormFixture f({});
     QVERIFY(f.open());
-    auto* memo = f.child<QPlainTextEdit>("Memo301");
-    memo->setPlainText(u"ろぐ"_s);
+    auto* memo = f.child<TRsLogView>("Memo301");
+    memo->appendLine(u"ろぐ");
     memo->setFocus();
     QTRY_VERIFY(memo->hasFocus());
     for (const QKeyCombination key : {QKeyCombination(Qt::ControlModifier, Qt::Key_C),

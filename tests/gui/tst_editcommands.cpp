@@ -218,7 +218,9 @@ void TestEditCommands::noDialogDuringRun()
     f.boxes.clear();
     ModalDialogCloser closer;
     TMainForm* form = f.form.get();
-    form->BeginRun(form->ActTaskListRunTaskList);
+    // The window as a run leaves it while it runs.
+    form->FIsBackupRunning = true;
+    form->SetRunControls(form->ActTaskListRunTaskList, false);
     TRsGrid* g1 = grid(f, "Grid101");
     TRsGrid* g2 = grid(f, "Grid201");
     QTest::mouseDClick(g1->viewport(), Qt::LeftButton, {}, g1->CellRect(0, 1).center());
@@ -233,7 +235,8 @@ void TestEditCommands::noDialogDuringRun()
     form->ActTaskListMoveTaskListDownwardExecute();
     form->ActTaskMoveTaskDownwardExecute();
     QTest::qWait(20);
-    form->EndRun(form->ActTaskListRunTaskList);
+    form->FIsBackupRunning = false;
+    form->SetRunControls(form->ActTaskListRunTaskList, true);
     QCOMPARE(closer.closed, 0);
     QCOMPARE(f.boxes.count(), 0);
     QCOMPARE(names(form->AManager), (QStringList{u"A"_s, u"B"_s, u"C"_s}));

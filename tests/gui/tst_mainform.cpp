@@ -110,7 +110,9 @@ private slots:
         QFETCH(int, state);
         QFETCH(int, stored);
         QFETCH(bool, maximisedBounds);
-        QSize maximisedSize;
+        // The settings hold the outer bounds, the frame included, as the user sees the window.
+        QSize normalOuter;
+        QSize maximisedOuter;
         {
             TMainForm form;
             form.show();
@@ -118,10 +120,11 @@ private slots:
             form.move(100, 80);
             form.resize(700, 420);
             QTRY_COMPARE(form.size(), QSize(700, 420));
+            normalOuter = form.frameGeometry().size();
             if (state & Qt::WindowMaximized) {
                 form.setWindowState(Qt::WindowMaximized);
                 QTRY_VERIFY(form.width() > 700);
-                maximisedSize = form.size();
+                maximisedOuter = form.frameGeometry().size();
             }
             if (state & Qt::WindowMinimized)
                 form.setWindowState(form.windowState() | Qt::WindowMinimized);
@@ -129,7 +132,36 @@ private slots:
         const TIniFile ini(dir() + u"tsumiki.ini"_s);
         QCOMPARE(ini.ReadInteger(u"MainForm"_s, u"WindowState"_s, -1), stored);
         const QSize size(ini.ReadInteger(u"MainForm"_s, u"Width"_s, -1), ini.ReadInteger(u"MainForm"_s, u"Height"_s, -1));
-        QCOMPARE(size, maximisedBounds ? maximisedSize : QSize(700, 420));
+        QCOMPARE(size, maximisedBounds ? maximisedOuter : normalOuter);
+    }
+
+    // Stored outer bounds come back as the window's outer bounds once it is framed, and a window
+    // closed without changes stores what it read: nothing grows by a frame at each start.
+    void outerBoundsRoundTrip()
+    {
+        const QString settings = dir() + u"tsumiki.ini"_s;
+        {
+            TIniFile ini(settings);
+            ini.WriteInteger(u"MainForm"_s, u"Left"_s, 120);
+            ini.WriteInteger(u"MainForm"_s, u"Top"_s, 90);
+            ini.WriteInteger(u"MainForm"_s, u"Width"_s, 640);
+            ini.WriteInteger(u"MainForm"_s, u"Height"_s, 400);
+            QVERIFY(ini.UpdateFile());
+        }
+        for (int start = 0; start < 2; ++start) {
+            {
+                TMainForm form;
+                form.show();
+                QVERIFY(QTest::qWaitForWindowExposed(&form));
+                QTRY_COMPARE(form.frameGeometry().size(), QSize(640, 400));
+                QCOMPARE(form.frameGeometry().topLeft(), QPoint(120, 90));
+            }
+            const TIniFile ini(settings);
+            QCOMPARE(ini.ReadInteger(u"MainForm"_s, u"Left"_s, -1), 120);
+            QCOMPARE(ini.ReadInteger(u"MainForm"_s, u"Top"_s, -1), 90);
+            QCOMPARE(ini.ReadInteger(u"MainForm"_s, u"Width"_s, -1), 640);
+            QCOMPARE(ini.ReadInteger(u"MainForm"_s, u"Height"_s, -1), 400);
+        }
     }
 
     void listsLoadedAndRowKept()
@@ -163,7 +195,8 @@ private slots:
         QTest::newRow("not found, unattended with display") << u"monthly"_s << true << false << false << 0 << notFound << false;
         QTest::newRow("not found, unattended without display") << u"monthly"_s << true << true << true << 2 << notFound << false;
         QTest::newRow("found, start-up run") << u"daily"_s << false << false << false << 0 << QStringList{} << true;
-        QTest::newRow("found, unattended") << u"weekly"_s << true << true << true << 0 << QStringList{} << true;
+        // Found: the run starts once the event loop runs (not while the window is made).
+        QTest::newRow("found, unattended") << u"weekly"_s << true << true << false << 0 << QStringList{} << true;
     }
 
     void commandLineLookup()

@@ -7,6 +7,7 @@
 #include "app/Lang.h"
 #include "RsUnits/RsGrid.h"
 #include "RsUnits/RsImageList.h"
+#include "RsUnits/RsLogView.h"
 #include "RsUnits/RsPanel.h"
 #include "RsUnits/RsPngButton.h"
 #include "RsUnits/RsSpacer.h"
@@ -18,11 +19,9 @@
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QScreen>
 #include <QSignalSpy>
 #include <QTest>
-#include <QTextCursor>
 #include <QUrl>
 
 using namespace Qt::StringLiterals;
@@ -119,7 +118,7 @@ void TestMainWindow::layoutObjects_data()
         {"PngButton205", "TRsPngButton"}, {"SpacerV201", "TRsSpacer"},  {"SpacerH201", "TRsSpacer"},
         {"SpacerH202", "TRsSpacer"},    {"Panel202", "TRsPanel"},       {"Grid201", "TRsGrid"},
         {"Splitter2", "TRsSplitter"},   {"BottomPanel", "TRsPanel"},    {"Panel301", "TRsPanel"},
-        {"PaintBox301", "TPaintBox"},   {"Memo301", "QPlainTextEdit"},
+        {"PaintBox301", "TPaintBox"},   {"Memo301", "TRsLogView"},
     };
     for (const auto& row : rows)
         QTest::addRow("%s", row[0]) << QString::fromLatin1(row[0]) << QString::fromLatin1(row[1]);
@@ -161,10 +160,13 @@ void TestMainWindow::paneSizes()
     QVERIFY(f.child<QWidget>("SpacerV101")->x() < b1);
     QVERIFY(b1 < b2 && b2 < b3);
     QCOMPARE(b3 + scaled(28), header->width());
-    // The log pane starts empty and read-only.
-    auto* memo = f.child<QPlainTextEdit>("Memo301");
-    QVERIFY(memo->isReadOnly());
-    QVERIFY(memo->toPlainText().isEmpty());
+    // The log pane starts empty, without a border or an input method, with its vertical bar only.
+    auto* memo = f.child<TRsLogView>("Memo301");
+    QCOMPARE(memo->lineCount(), 0);
+    QCOMPARE(memo->frameShape(), QFrame::NoFrame);
+    QCOMPARE(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    QVERIFY(!memo->testAttribute(Qt::WA_InputMethodEnabled));
 }
 
 void TestMainWindow::actions_data()
@@ -487,13 +489,13 @@ void TestMainWindow::logPaneSelectAll()
     QFETCH(bool, selectsAll);
     MainFormFixture f(TwoLists, stripFile());
     QVERIFY(f.open());
-    auto* memo = f.child<QPlainTextEdit>("Memo301");
-    memo->setPlainText(u"いちぎょーめ\nにぎょーめ\nさんぎょーめ"_s);
-    memo->moveCursor(QTextCursor::End);
+    auto* memo = f.child<TRsLogView>("Memo301");
+    memo->appendLines({u"いちぎょーめ"_s, u"にぎょーめ"_s, u"さんぎょーめ"_s});
+    memo->moveCaretToEnd();
     memo->setFocus();
     QTRY_VERIFY(memo->hasFocus());
     QTest::keyClick(memo, Qt::Key_A, Qt::KeyboardModifiers(modifiers));
-    QCOMPARE(memo->textCursor().selectedText().size() == memo->toPlainText().size(), selectsAll);
+    QCOMPARE(memo->selectedText() == memo->toPlainText(), selectsAll);
     QCOMPARE(memo->toPlainText(), u"いちぎょーめ\nにぎょーめ\nさんぎょーめ"_s); // read-only all the same
 
     // A command given the same keys as its shortcut runs from the log pane only when it is not
@@ -502,7 +504,7 @@ void TestMainWindow::logPaneSelectAll()
     disconnect(version, &QAction::triggered, f.form.get(), nullptr); // counted, not opened
     version->setShortcut(QKeySequence(Qt::Key_A | Qt::KeyboardModifiers(modifiers)));
     QSignalSpy triggered(version, &QAction::triggered);
-    memo->moveCursor(QTextCursor::End);
+    memo->moveCaretToEnd();
     QTest::keyClick(memo, Qt::Key_A, Qt::KeyboardModifiers(modifiers));
     QCOMPARE(triggered.count(), modifiers == int(Qt::ControlModifier) ? 0 : 1);
 }

@@ -5,6 +5,8 @@
 #include "engine/CollectBackupInfoThread.h"
 #include "engine/DoBackupThread.h"
 #include "engine/RsBackupList.h"
+#include "engine/RunDriver.h"
+#include "engine/RunLogFile.h"
 #include "RsUnits/RsGrid.h"
 #include "RsUnits/RsImageList.h"
 #include "RsUnits/RsTimer.h"
@@ -17,7 +19,7 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QPlainTextEdit>
+#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -112,6 +114,10 @@ private:
     void writeTaskList(const QString& name, const QList<TaskSpec>& tasks, bool saveLog = true);
     void writeSettings(const QStringList& names);
     TMainForm* makeForm();
+    // Triggers a command and, when it started a run, waits for the run's end.
+    void runCommand(const QString& name);
+    // The silent run of the list named on the command line, without a display, to its end.
+    TMainForm* makeSilentRun(const QString& name);
     QStringList paneLines() const;
     QStringList stored(TRsTaskList* list) const { return list->LogList.mid(m_headingLines); }
 
@@ -189,6 +195,28 @@ TMainForm* TestRunController::makeForm()
     return m_form.get();
 }
 
+void TestRunController::runCommand(const QString& name)
+{
+    QSignalSpy finished(m_form.get(), &TMainForm::runFinished);
+    m_form->Action(name)->trigger();
+    if (finished.isEmpty() && !m_form->FIsBackupRunning)
+        return; // cancelled: nothing started
+    QTRY_VERIFY_WITH_TIMEOUT(finished.count() == 1, 60000);
+}
+
+TMainForm* TestRunController::makeSilentRun(const QString& name)
+{
+    SetCommandLineRunRequest({true, true, name});
+    m_form = std::make_unique<TMainForm>(true);
+    if (m_form->EndAtStart())
+        return nullptr;
+    // The run starts once the event loop runs; the window is never shown.
+    QSignalSpy finished(m_form.get(), &TMainForm::runFinished);
+    if (!QTest::qWaitFor([&finished] { return finished.count() == 1; }, 60000))
+        return nullptr;
+    return m_form.get();
+}
+
 QStringList TestRunController::paneLines() const
 {
     const QString text = m_form->Memo301->toPlainText();
@@ -212,7 +240,7 @@ void TestRunController::listTestSkipsDisabledTask()
     // The task grid's row while each task scans.
     QList<int> rows;
     connect(form->FSrcList, &TRsBackupList::searchFilesDone, this, [&] { rows << form->Grid201->Row(); });
-    form->Action(u"ActTaskListTestTaskList"_s)->trigger();
+    runCommand(u"ActTaskListTestTaskList"_s);
 
     QCOMPARE(m_boxes->count(), 1);
     QCOMPARE(rows, (QList<int>{1, 3}));
@@ -254,7 +282,7 @@ void TestRunController::cancelStartsNothing()
         before[name] = form->Action(name)->isEnabled();
 
     m_boxes->enqueueAnswer(TMsgDlgResult::Cancel);
-    form->Action(command)->trigger();
+    runCommand(command);
 
     QCOMPARE(m_boxes->count(), 1);
     QCOMPARE(m_boxes->last().type, TMsgDlgType::Confirmation);
@@ -264,7 +292,7 @@ void TestRunController::cancelStartsNothing()
         QCOMPARE(form->Action(name)->isEnabled(), before[name]);
     QVERIFY(form->TopPanel->isEnabled());
     QVERIFY(!form->Timer1->Enabled());
-    QVERIFY(!form->FCollectBackupInfoThread && !form->FDoBackupThread);
+    QVERIFY(!form->RunDriver()->CollectWorker() && !form->RunDriver()->ExecuteWorker());
     QCOMPARE(list->LogList.size(), logLines);
     QCOMPARE(paneLines(), QStringList());
     QVERIFY(!QFile::exists(list->GetLogFileName(false)));
@@ -293,7 +321,7 @@ void TestRunController::confirmationTexts()
     QVERIFY(form);
     form->Grid201->SetRow(2);
     m_boxes->enqueueAnswer(TMsgDlgResult::Cancel);
-    form->Action(command)->trigger();
+    runCommand(command);
     QCOMPARE(m_boxes->count(), 1);
     const QString item = taskText ? u"オリジナル: "_s + tree(u"src"_s) + u"\n バックアップ: "_s + tree(u"dst"_s)
                                   : u"Daily"_s;
@@ -319,14 +347,15 @@ void TestRunController::stopDuringScanEndsTheList()
 
     bool stoppedWhileScanning = false;
     int stopBoxes = 0;
-    // Runs in the first wait of the run: the scan of the first task.
-    QTimer::singleShot(0, form, [&] {
-        stoppedWhileScanning = form->FIsBackupRunning && !form->FCollectBackupInfoThread;
+    // Runs once the run has started: during the scan of the first task (queued before anything the
+    // scans report).
+    QMetaObject::invokeMethod(form, [&] {
+        stoppedWhileScanning = form->FIsBackupRunning && !form->RunDriver()->CollectWorker();
         const int before = m_boxes->count();
         form->Action(u"ActTaskListStopTaskList"_s)->trigger();
         stopBoxes = m_boxes->count() - before;
-    });
-    form->Action(u"ActTaskListRunTaskList"_s)->trigger();
+    }, Qt::QueuedConnection);
+    runCommand(u"ActTaskListRunTaskList"_s);
 
     QVERIFY(stoppedWhileScanning);
     QCOMPARE(stopBoxes, 1);
@@ -342,7 +371,7 @@ void TestRunController::stopDuringScanEndsTheList()
     QVERIFY(!pane.contains(taskLine(MsgInfoStartItem, 0)));
     QVERIFY(!pane.contains(u"Three: タスク1"_s));
     // The log file holds the heading and this one task, and nothing was copied.
-    QCOMPARE(logFileLines(list->GetLogFileName(false)), list->LogList);
+    QCOMPARE(logFileLines(list->GetLogFileName(false)), list->LogList.toStringList());
     QVERIFY(!QFile::exists(tree(u"d1/b.txt"_s)));
     QVERIFY(!QFile::exists(tree(u"d2/c.txt"_s)));
     QVERIFY(form->Action(u"ActTaskListRunTaskList"_s)->isEnabled());
@@ -357,7 +386,7 @@ void TestRunController::missingDestinationGoesOn()
     TMainForm* form = makeForm();
     QVERIFY(form);
     TRsTaskList* list = form->AManager.Items(0);
-    form->Action(u"ActTaskListRunTaskList"_s)->trigger();
+    runCommand(u"ActTaskListRunTaskList"_s);
 
     const QStringList log = stored(list);
     QCOMPARE(log.mid(8, 2), (QStringList{FormatLangText(MsgErrorPathNotFound, DstLabel), taskLine(MsgInfoStoppedItem, 0)}));
@@ -374,7 +403,7 @@ void TestRunController::missingDestinationGoesOn()
     QCOMPARE(pane.mid(at + 1, 4),
              (QStringList{QString(), taskLine(MsgInfoStoppedItem, 0), QString(), taskLine(MsgInfoFinishedItem, 0)}));
     QVERIFY(!pane.contains(taskLine(MsgInfoCollectItemInfo, 0)));
-    QCOMPARE(logFileLines(list->GetLogFileName(false)), list->LogList);
+    QCOMPARE(logFileLines(list->GetLogFileName(false)), list->LogList.toStringList());
 }
 
 void TestRunController::runControlsAndAnimation_data()
@@ -404,15 +433,15 @@ void TestRunController::runControlsAndAnimation()
     bool topPanelDuring = true;
     bool timerDuring = false;
     int frameIndexDuring = -1;
-    QTimer::singleShot(0, form, [&] {
+    QMetaObject::invokeMethod(form, [&] {
         for (const QString& name : SixteenActions)
             if (form->Action(name)->isEnabled())
                 enabledDuring << name;
         topPanelDuring = form->TopPanel->isEnabled();
         timerDuring = form->Timer1->Enabled();
         frameIndexDuring = form->FFrameIndex;
-    });
-    form->Action(command)->trigger();
+    }, Qt::QueuedConnection);
+    runCommand(command);
 
     QCOMPARE(enabledDuring, QStringList{stop});
     QVERIFY(!topPanelDuring);
@@ -438,7 +467,7 @@ void TestRunController::disabledTaskRunsOnItsOwn()
     QVERIFY(form);
     TRsTaskList* list = form->AManager.Items(0);
     form->Grid201->SetRow(2);
-    form->Action(u"ActTaskRunTask"_s)->trigger();
+    runCommand(u"ActTaskRunTask"_s);
     QCOMPARE(testsupport::readBytes(tree(u"d/a.txt"_s)), QByteArray("a"));
     const QStringList log = stored(list);
     QCOMPARE(log.at(1), DeleteAccelerator(form->Action(u"ActTaskRunTask"_s)->text()));
@@ -474,8 +503,8 @@ void TestRunController::logLinesAsInTheExample()
     TMainForm* form = makeForm();
     QVERIFY(form);
     TRsTaskList* list = form->AManager.Items(0);
-    const QStringList heading = list->LogList;
-    form->Action(u"ActTaskListRunTaskList"_s)->trigger();
+    const QStringList heading = list->LogList.toStringList();
+    runCommand(u"ActTaskListRunTaskList"_s);
 
     const QStringList header{
         QString(78, u'-'),
@@ -517,11 +546,11 @@ void TestRunController::twoRunsAccumulate()
     TMainForm* form = makeForm();
     QVERIFY(form);
     TRsTaskList* list = form->AManager.Items(0);
-    const QStringList heading = list->LogList;
-    form->Action(u"ActTaskListRunTaskList"_s)->trigger();
+    const QStringList heading = list->LogList.toStringList();
+    runCommand(u"ActTaskListRunTaskList"_s);
     const QStringList first = stored(list);
     QVERIFY(first.contains(LogFileNew + u" a.txt"_s));
-    form->Action(u"ActTaskListTestTaskList"_s)->trigger();
+    runCommand(u"ActTaskListTestTaskList"_s);
     const QStringList both = stored(list);
     QCOMPARE(both.mid(0, first.size()), first);
     QCOMPARE(both.size(), first.size() + 8 + 2); // nothing left to do: header and footer only
@@ -538,7 +567,7 @@ void TestRunController::saveLogOffWritesNoFile()
     QVERIFY(form);
     TRsTaskList* list = form->AManager.Items(0);
     QVERIFY(!list->SaveLog);
-    form->Action(u"ActTaskListRunTaskList"_s)->trigger();
+    runCommand(u"ActTaskListRunTaskList"_s);
     QVERIFY(!QFile::exists(list->GetLogFileName(false)));
     QVERIFY(stored(list).contains(LogFileNew + u" a.txt"_s));
     QVERIFY(paneLines().contains(LogFileNew + u" a.txt"_s));
@@ -555,7 +584,7 @@ void TestRunController::unwritableLogEndsTheList()
     TRsTaskList* list = form->AManager.Items(0);
     // A directory where the log file should be: it cannot be replaced.
     QVERIFY(QDir().mkpath(list->GetLogFileName(false) + u"/x"_s));
-    form->Action(u"ActTaskListRunTaskList"_s)->trigger();
+    runCommand(u"ActTaskListRunTaskList"_s);
 
     QCOMPARE(m_boxes->count(), 2);
     QCOMPARE(m_boxes->last().type, TMsgDlgType::Error);
@@ -629,17 +658,14 @@ void TestRunController::commandLineRunExitStatus()
         QVERIFY(writeFile(tree(u"d/dir"_s), "a file where a directory goes"));
     writeTaskList(u"nightly"_s, {{tree(u"s"_s), tree(u"d"_s)}});
     writeSettings({u"nightly"_s});
-    SetCommandLineRunRequest({true, true, u"nightly"_s});
-
-    // The whole run happens while the window is created; it is never shown.
-    m_form = std::make_unique<TMainForm>(true);
-    TMainForm* form = m_form.get();
-    QVERIFY(form->EndAtStart());
+    // The run happens once the program's event loop runs; the window is never shown.
+    TMainForm* form = makeSilentRun(u"nightly"_s);
+    QVERIFY(form);
     QVERIFY(!form->isVisible());
     QCOMPARE(form->ExitStatus(), status);
     QCOMPARE(m_boxes->count(), 0);
     TRsTaskList* list = form->AManager.Items(0);
-    QCOMPARE(logFileLines(list->GetLogFileName(false)), list->LogList);
+    QCOMPARE(logFileLines(list->GetLogFileName(false)), list->LogList.toStringList());
     QCOMPARE(QFile::exists(tree(u"d/a.txt"_s)), !missingDestination);
 }
 
@@ -663,7 +689,7 @@ void TestRunController::closeDuringRunQuits()
             closedWhileRunning = form->FIsBackupRunning;
             form->close();
         });
-        form->Action(u"ActTaskListRunTaskList"_s)->trigger();
+        runCommand(u"ActTaskListRunTaskList"_s);
     });
     QTimer watchdog;
     watchdog.setSingleShot(true);
@@ -676,7 +702,7 @@ void TestRunController::closeDuringRunQuits()
     QVERIFY(!m_boxes->boxes().isEmpty());
     QCOMPARE(m_boxes->count(), 1); // the run's confirmation; closing asks nothing
     QVERIFY(!form->FIsBackupRunning);
-    QVERIFY(!form->FCollectBackupInfoThread && !form->FDoBackupThread);
+    QVERIFY(!form->RunDriver()->CollectWorker() && !form->RunDriver()->ExecuteWorker());
     QVERIFY(stored(list).contains(taskLine(MsgInfoStoppedItem, 0)));
     QVERIFY(!stored(list).contains(u"L: タスク1"_s));
     QVERIFY(!QFile::exists(tree(u"d1/b.txt"_s)));
@@ -712,9 +738,7 @@ void TestRunController::emptySourceDoesNotEmptyTheBackup()
     const QString line = LogErrorEmptySource + u' ' + tree(u"s"_s);
     TRsTaskList* list = nullptr;
     if (silent) {
-        SetCommandLineRunRequest({true, true, u"nightly"_s});
-        m_form = std::make_unique<TMainForm>(true);
-        QVERIFY(m_form->EndAtStart());
+        QVERIFY(makeSilentRun(u"nightly"_s));
         QCOMPARE(m_form->ExitStatus(), 1);
         QCOMPARE(m_boxes->count(), 0);
         list = m_form->AManager.Items(0);
@@ -724,7 +748,7 @@ void TestRunController::emptySourceDoesNotEmptyTheBackup()
         list = form->AManager.Items(0);
         m_boxes->enqueueAnswer(TMsgDlgResult::OK); // the run itself
         m_boxes->enqueueAnswer(TMsgDlgResult(answer));
-        form->Action(u"ActTaskListRunTaskList"_s)->trigger();
+        runCommand(u"ActTaskListRunTaskList"_s);
         QCOMPARE(m_boxes->count(), sourceEmpty ? 2 : 1);
         if (sourceEmpty) {
             QVERIFY(m_boxes->last().text.startsWith(FormatLangText(MsgConfirmEmptySource, tree(u"s"_s))));
@@ -762,9 +786,7 @@ void TestRunController::clashingDirectoriesAreNotRun()
     QVERIFY(writeFile(tree(u"x/other.txt"_s), "kept"));
     writeTaskList(u"nightly"_s, {{tree(src), tree(dst), true, mirroring}});
     writeSettings({u"nightly"_s});
-    SetCommandLineRunRequest({true, true, u"nightly"_s});
-    m_form = std::make_unique<TMainForm>(true);
-    QVERIFY(m_form->EndAtStart());
+    QVERIFY(makeSilentRun(u"nightly"_s));
     TRsTaskList* list = m_form->AManager.Items(0);
     const QStringList log = stored(list);
     if (key.isEmpty()) {

@@ -1,4 +1,4 @@
-#include "ui/WindowKeys.h"
+#include "app/WindowKeys.h"
 
 #include "app/LangExtra.h"
 
