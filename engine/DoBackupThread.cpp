@@ -307,6 +307,10 @@ void TDoBackupThread::DoFileVerify()
     if (!m_verifying || FIsTesting)
         return;
     const QString dstBase = FDstList->BasePath();
+    // The copies go to the disk together first, in one flush of the destination the disk can order
+    // as it likes; each copy's pages are then clean, and dropping them before its digest costs no
+    // write of its own.
+    platform::syncFileSystem(PathViewOf(dstBase), m_stopFlag);
     DigestFiles(
         {&FIndexLists->FileNewIndexList, &FIndexLists->FileOverwriteIndexList},
         [&](qint32 i) { return dstBase + FSrcList->Items(i).RelativePath(); },

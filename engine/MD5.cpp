@@ -268,25 +268,33 @@ QString TMD5::HashStreamAsHex(TRsStream& AStream, const TBreakFunction& ABreak) 
 TMD5Digest GetFileMD5(const QString& fileName, const TMD5::TBreakFunction& ABreak, TDigestRead read,
                       const std::shared_ptr<std::atomic<uint64_t>>& bytesRead)
 {
-    // On the helper thread: a file whose file system stops answering cannot hold a stopped run. The
-    // job owns its name and its result, as it may outlive this call; it asks ABreak after each piece.
+    const platform::PathView path(reinterpret_cast<const char16_t*>(fileName.utf16()), size_t(fileName.size()));
+    const platform::StopTest stop = ABreak ? platform::StopTest(ABreak) : platform::StopTest();
+    // Owns what it uses (a copy of the name, the counter): it may run on a helper after this call.
+    auto digestOf = [fileName, read, bytesRead](const std::function<bool()>& stopped) {
+        // A flush the device refused is the verification's finding; a file that cannot be opened
+        // is reported by the stream below as for any read.
+        if (read == TDigestRead::FromDevice
+            && !platform::dropCachedData(
+                platform::PathView(reinterpret_cast<const char16_t*>(fileName.utf16()), size_t(fileName.size())))) {
+            const int code = platform::lastError().code;
+            if (code == EIO || code == ENOSPC || code == EDQUOT)
+                throw ERsCachedFileStreamError(u"Cannot write file to its device: "_s + fileName, ReasonText(code));
+        }
+        const TMD5 md5;
+        TRsCachedFileStream stream(fileName, fmOpenRead | fmShareDenyWrite, kFileCacheSize);
+        return md5.HashStream(stream, stopped, bytesRead.get());
+    };
+    if (!platform::mayNeverAnswer(platform::directoryOf(path), stop))
+        return digestOf(ABreak);
+    // On the helper thread: a share that stops answering cannot hold a stopped run. The job owns its
+    // name and its result, as it may outlive this call; it asks ABreak after each piece.
     const auto digest = std::make_shared<TMD5Digest>();
     const platform::JobOutcome outcome = platform::runStoppable(
-        [fileName, read, digest, bytesRead](const platform::Cancellation& cancelled) {
-            // A flush the device refused is the verification's finding; a file that cannot be opened
-            // is reported by the stream below as for any read.
-            if (read == TDigestRead::FromDevice
-                && !platform::dropCachedData(platform::PathView(reinterpret_cast<const char16_t*>(fileName.utf16()),
-                                                                size_t(fileName.size())))) {
-                const int code = platform::lastError().code;
-                if (code == EIO || code == ENOSPC || code == EDQUOT)
-                    throw ERsCachedFileStreamError(u"Cannot write file to its device: "_s + fileName, ReasonText(code));
-            }
-            const TMD5 md5;
-            TRsCachedFileStream stream(fileName, fmOpenRead | fmShareDenyWrite, kFileCacheSize);
-            *digest = md5.HashStream(stream, [&cancelled] { return cancelled(); }, bytesRead.get());
+        [digestOf, digest](const platform::Cancellation& cancelled) {
+            *digest = digestOf([&cancelled] { return cancelled(); });
         },
-        ABreak ? platform::StopTest(ABreak) : platform::StopTest());
+        stop);
     if (outcome == platform::JobOutcome::Abandoned)
         return TMD5Digest(); // the caller's stop flag is set: it discards the digest
     return *digest;

@@ -656,8 +656,16 @@ CopyResult copyFileNow(PathView source, PathView destination, const std::functio
 CopyResult copyFile(PathView source, PathView destination, const std::atomic<bool>* stopFlag, CopyNotes* notes,
                     const std::shared_ptr<std::atomic<uint64_t>>& bytesDone)
 {
-    // On the helper thread: a source that stops answering (a share gone away) cannot hold the run.
-    // The job owns its paths and result, as it may outlive this call.
+    const StopTest stop = [stopFlag] { return stopFlag && stopFlag->load(std::memory_order_relaxed); };
+    if (!mayNeverAnswer(directoryOf(source), stop) && !mayNeverAnswer(directoryOf(destination), stop)) {
+        CopyNotes here;
+        const CopyResult result = copyFileNow(source, destination, stop, here, bytesDone.get());
+        if (notes)
+            *notes = here;
+        return result;
+    }
+    // On the helper thread: a share that stops answering cannot hold the run. The job owns its paths
+    // and result, as it may outlive this call.
     struct Outcome
     {
         CopyResult result = CopyResult::Failed;

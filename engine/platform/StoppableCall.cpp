@@ -1,7 +1,9 @@
 #include "engine/platform/StoppableCall.h"
 
+#include "engine/platform/PathCodec.h"
 #include "engine/platform/Platform.h"
 
+#include <array>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
@@ -10,6 +12,7 @@
 #include <mutex>
 #include <thread>
 
+#include <sys/statfs.h>
 #include <unistd.h>
 
 namespace platform {
@@ -207,6 +210,77 @@ JobOutcome runStoppable(StoppableJob job, const StopTest& stop)
     if (exception)
         std::rethrow_exception(exception);
     return JobOutcome::Finished;
+}
+
+namespace {
+
+// Network and FUSE file systems: their calls wait for a server or a driver that may be gone.
+bool isRemoteType(uint64_t magic)
+{
+    switch (magic) {
+    case 0x6969:     // NFS
+    case 0xFF534D42: // CIFS
+    case 0xFE534D42: // SMB2
+    case 0x517B:     // SMB
+    case 0x65735546: // FUSE (sshfs, FAT and exFAT drivers, ...)
+    case 0x01021997: // 9P
+    case 0x00C36400: // Ceph
+    case 0x5346414F: // AFS
+    case 0x6B414653: // kAFS
+    case 0x73757245: // Coda
+    case 0x564C:     // NCP
+    case 0x47504653: // GPFS
+    case 0x0BD00BD0: // Lustre
+        return true;
+    default:
+        return false;
+    }
+}
+
+struct DirectoryAnswer
+{
+    Path directory;
+    bool mayNeverAnswer = true;
+};
+
+} // namespace
+
+bool mayNeverAnswer(PathView directory, const StopTest& stop)
+{
+    // A copy alternates between a source and a destination directory; a few are enough.
+    thread_local std::array<DirectoryAnswer, 4> t_known;
+    thread_local size_t t_next = 0;
+    for (const DirectoryAnswer& known : t_known) {
+        if (!known.directory.empty() && known.directory == directory)
+            return known.mayNeverAnswer;
+    }
+    const auto magic = std::make_shared<uint64_t>(0);
+    const auto asked = std::make_shared<bool>(false);
+    const JobOutcome outcome = runStoppable(
+        [dir = Path(directory), magic, asked](const Cancellation&) {
+            std::string native;
+            struct statfs fs;
+            if (codec::encodeStrict(dir, native) && !native.empty() && ::statfs(native.c_str(), &fs) == 0) {
+                *magic = uint64_t(fs.f_type);
+                *asked = true;
+            }
+        },
+        stop);
+    const bool answer = outcome != JobOutcome::Finished || !*asked || isRemoteType(*magic);
+    if (outcome == JobOutcome::Finished && *asked) {
+        DirectoryAnswer& slot = t_known[t_next++ % t_known.size()];
+        slot.directory.assign(directory);
+        slot.mayNeverAnswer = answer;
+    }
+    return answer;
+}
+
+PathView directoryOf(PathView path)
+{
+    const size_t slash = path.rfind(u'/');
+    if (slash == PathView::npos)
+        return u".";
+    return slash == 0 ? PathView(u"/") : path.substr(0, slash);
 }
 
 JobOutcome runStoppable(StoppableJob job, const std::atomic<bool>* stopFlag)

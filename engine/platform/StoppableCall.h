@@ -7,6 +7,8 @@
 // on its stop test: after a stop the caller is free again within a second, and the job, which sees
 // its cancel flag, ends by itself whenever the system lets it go.
 
+#include "engine/platform/Platform.h"
+
 #include <atomic>
 #include <functional>
 #include <memory>
@@ -52,5 +54,15 @@ JobOutcome runStoppable(StoppableJob job, const StopTest& stop);
 
 // The same with a stop flag (may be null).
 JobOutcome runStoppable(StoppableJob job, const std::atomic<bool>* stopFlag);
+
+// True when a call on a file in directory might never return: the directory lies on a network or
+// FUSE file system, or its file system did not say what it is (asked through runStoppable, so the
+// question cannot hang either). A local disk answers, if only with an error, and its files are read
+// on the calling thread: a helper costs a hand-over per call, which a copy of many small files
+// would feel. The answer is remembered per thread for the last few directories asked.
+bool mayNeverAnswer(PathView directory, const StopTest& stop);
+
+// The directory part of a path ("." for a bare name, "/" for a name at the root).
+PathView directoryOf(PathView path);
 
 } // namespace platform

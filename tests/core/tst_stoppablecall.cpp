@@ -3,6 +3,10 @@
 #include "engine/platform/StoppableCall.h"
 #include "engine/platform/Platform.h"
 
+#include "support/DiskImage.h"
+
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <atomic>
@@ -11,9 +15,19 @@
 #include <stdexcept>
 #include <thread>
 
+#include <sys/statfs.h>
 #include <unistd.h>
 
 using namespace platform;
+
+namespace {
+
+Path P(const QString& s)
+{
+    return Path(reinterpret_cast<const char16_t*>(s.utf16()), size_t(s.size()));
+}
+
+} // namespace
 
 class TestStoppableCall : public QObject
 {
@@ -97,6 +111,27 @@ private slots:
         QTRY_VERIFY(returned->load());
         ::close(fds[0]);
         ::close(fds[1]);
+    }
+
+    // Files of a local disk are read on the calling thread; those of a FUSE or network file system,
+    // or of a directory whose file system cannot be asked, on the helper.
+    void whichDirectoriesMayNeverAnswer()
+    {
+        QTemporaryDir local;
+        QVERIFY(!mayNeverAnswer(P(local.path()), StopTest()));
+        QVERIFY(!mayNeverAnswer(P(local.path()), StopTest())); // remembered, same answer
+        QVERIFY(mayNeverAnswer(P(local.path() + QStringLiteral("/missing")), StopTest()));
+        QCOMPARE(directoryOf(u"/a/b.txt"), PathView(u"/a"));
+        QCOMPARE(directoryOf(u"/b.txt"), PathView(u"/"));
+        QCOMPARE(directoryOf(u"b.txt"), PathView(u"."));
+        testsupport::DiskImage fat(testsupport::DiskImage::Kind::Fat, 40 << 20);
+        if (!fat.isMounted())
+            QSKIP(qPrintable(fat.reason()));
+        struct statfs fs;
+        QCOMPARE(::statfs(QFile::encodeName(fat.path()).constData(), &fs), 0);
+        if (fs.f_type != 0x65735546)
+            QSKIP("FAT is the kernel's here, not a FUSE driver");
+        QVERIFY(mayNeverAnswer(P(fat.path()), StopTest()));
     }
 };
 
