@@ -5,6 +5,7 @@
 #include "app/TmkLib.h"
 #include "engine/CollectBackupInfoThread.h"
 #include "engine/DoBackupThread.h"
+#include "engine/EscapeForLog.h"
 #include "engine/RsBackupList.h"
 #include "engine/RsFileUtils.h"
 #include "engine/RunLogFile.h"
@@ -347,7 +348,7 @@ bool TRunDriver::RefuseClashingPaths(const TRsTaskItem& task)
     case TTaskPathClash::tpcDstInsideSrc: text = &LogErrorDstInsideSrc; break;
     case TTaskPathClash::tpcSrcInsideDst: text = &LogErrorSrcInsideDst; break;
     }
-    AddLine(FormatLangText(*text, task.SrcPath, task.DstPath));
+    AddLine(FormatLangText(*text, EscapeForLog(task.SrcPath), EscapeForLog(task.DstPath)));
     return true;
 }
 
@@ -368,7 +369,7 @@ void TRunDriver::GuardEmptySourceDeletions(const TRsTaskItem& task)
     m_task.Counts.Failed += 1;
     l.DirDeleteIndexList.clear();
     l.FileDeleteIndexList.clear();
-    AddLine(LogErrorEmptySource + u' ' + task.SrcPath);
+    AddLine(LogErrorEmptySource + u' ' + EscapeForLog(task.SrcPath));
 }
 
 // ---------------------------------------------------------------------------------------------

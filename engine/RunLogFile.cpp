@@ -3,6 +3,7 @@
 #include "app/AtomicFileWriter.h"
 #include "app/Lang.h"
 #include "app/TmkLib.h"
+#include "engine/EscapeForLog.h"
 #include "model/RsTaskList.h"
 
 #include <QDateTime>
@@ -75,8 +76,9 @@ QStringList RunHeaderLines(const QString& commandCaption, const TRsTaskList& lis
         // Four characters go whatever they are: the accelerator suffix such as "(&R)".
         commandCaption.chopped(qMin<qsizetype>(4, commandCaption.size())),
         list.TaskListName() + u": "_s + TaskLabel + QString::number(index),
-        LogSrcPath + u' ' + task->SrcPath,
-        LogDstPath + u' ' + task->DstPath,
+        // A path may hold any character a name may: shown escaped, so a line break in it forges no line.
+        LogSrcPath + u' ' + EscapeForLog(task->SrcPath),
+        LogDstPath + u' ' + EscapeForLog(task->DstPath),
         QString(),
         LogStartTime + u' ' + LogTimeNow(),
         QString(),

@@ -25,8 +25,8 @@ QString LogTimeNow();
 // ---- The blocks that frame one task's log.
 
 // Eight lines: the rule, the command's caption less its last four characters (the accelerator
-// suffix), "<list>: <TaskLabel><index>", source, destination, an empty line, the start time and
-// another empty line.
+// suffix), "<list>: <TaskLabel><index>", source, destination (both escaped as names are in log
+// lines), an empty line, the start time and another empty line.
 QStringList RunHeaderLines(const QString& commandCaption, const TRsTaskList& list, int index);
 // An empty line and the finish time.
 QStringList RunFooterLines();

@@ -94,6 +94,7 @@ private slots:
     void emptySourceMirror_data();
     void emptySourceMirror();
     void stopWhileTheQuestionIsOpen();
+    void pathsInTheLogAreOneLineEach();
     void progressTexts_data();
     void progressTexts();
 
@@ -363,6 +364,27 @@ void TestRunDriver::stopWhileTheQuestionIsOpen()
     QVERIFY(run.finished.first().Stopped);
     QVERIFY(list.LogList.contains(TaskLine(MsgInfoStoppedItem, 0)));
     QVERIFY(!run.pane.contains(TaskLine(MsgInfoStartItem, 0)));
+}
+
+// A task's directories may have any name: in the header and in the refusals they are escaped like
+// any name in the log, so a line break in one forges no line.
+void TestRunDriver::pathsInTheLogAreOneLineEach()
+{
+    const QString src = path(u"s\nLogFileDelete forged"_s);
+    QVERIFY(MakeDirs(src) && MakeDirs(src + u"/backup"_s));
+    TRsTaskList list;
+    list.SaveLog = false;
+    AddTask(list, src, src + u"/backup"_s); // refused: the backup lies in the original
+    const qsizetype heading = list.LogList.size();
+    DriverRun run;
+    QVERIFY(run.Run(list, {0}));
+    const QStringList log = list.LogList.mid(heading);
+    QVERIFY(!log.contains(u"LogFileDelete forged"_s));
+    const QString shown = path(u"s\\nLogFileDelete forged"_s);
+    QCOMPARE(log.at(3), u"LogSrcPath "_s + shown);
+    QCOMPARE(log.at(4), u"LogDstPath "_s + shown + u"/backup"_s);
+    QCOMPARE(log.at(8), FormatLangText(LogErrorDstInsideSrc, shown, shown + u"/backup"_s));
+    QCOMPARE(run.finished.first().TasksRefused, 1);
 }
 
 void TestRunDriver::progressTexts_data()
