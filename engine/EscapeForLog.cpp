@@ -73,3 +73,12 @@ QString EscapeForLog(const QString& name)
     }
     return out;
 }
+
+QString EscapeTaskPathForLog(const QString& path)
+{
+    for (qsizetype i = 0; i < path.size(); ++i) {
+        if (path.at(i) != u'\\' && needsEscape(path, i))
+            return EscapeForLog(path);
+    }
+    return path;
+}

@@ -16,3 +16,7 @@
 //   "\u0085", "\u2028", "\uD800",
 // and everything else as it is. A name that needs none of it comes back as it is, without a copy.
 QString EscapeForLog(const QString& name);
+// A path as the user typed it into a task (the header of a task's log, its refusals): as it is,
+// backslashes included (a Windows-style path keeps its delimiters), unless it holds a character that
+// would break the line or the file; then escaped whole as EscapeForLog does, so it reads unambiguously.
+QString EscapeTaskPathForLog(const QString& path);

@@ -348,7 +348,7 @@ bool TRunDriver::RefuseClashingPaths(const TRsTaskItem& task)
     case TTaskPathClash::tpcDstInsideSrc: text = &LogErrorDstInsideSrc; break;
     case TTaskPathClash::tpcSrcInsideDst: text = &LogErrorSrcInsideDst; break;
     }
-    AddLine(FormatLangText(*text, EscapeForLog(task.SrcPath), EscapeForLog(task.DstPath)));
+    AddLine(FormatLangText(*text, EscapeTaskPathForLog(task.SrcPath), EscapeTaskPathForLog(task.DstPath)));
     return true;
 }
 
@@ -369,7 +369,7 @@ void TRunDriver::GuardEmptySourceDeletions(const TRsTaskItem& task)
     m_task.Counts.Failed += 1;
     l.DirDeleteIndexList.clear();
     l.FileDeleteIndexList.clear();
-    AddLine(LogErrorEmptySource + u' ' + EscapeForLog(task.SrcPath));
+    AddLine(LogErrorEmptySource + u' ' + EscapeTaskPathForLog(task.SrcPath));
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -77,8 +77,8 @@ QStringList RunHeaderLines(const QString& commandCaption, const TRsTaskList& lis
         commandCaption.chopped(qMin<qsizetype>(4, commandCaption.size())),
         list.TaskListName() + u": "_s + TaskLabel + QString::number(index),
         // A path may hold any character a name may: shown escaped, so a line break in it forges no line.
-        LogSrcPath + u' ' + EscapeForLog(task->SrcPath),
-        LogDstPath + u' ' + EscapeForLog(task->DstPath),
+        LogSrcPath + u' ' + EscapeTaskPathForLog(task->SrcPath),
+        LogDstPath + u' ' + EscapeTaskPathForLog(task->DstPath),
         QString(),
         LogStartTime + u' ' + LogTimeNow(),
         QString(),

@@ -74,6 +74,25 @@ private slots:
         const QString name = QStringLiteral("dir/") + QString::number(42) + QStringLiteral(".txt");
         QCOMPARE(EscapeForLog(name).constData(), name.constData());
     }
+
+    // A task's paths keep their backslashes (a Windows-style path's delimiters) unless they hold
+    // something that breaks the line: then the whole path is escaped, unambiguously.
+    void taskPaths_data()
+    {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("plain") << u"/home/a/photos"_s << u"/home/a/photos"_s;
+        QTest::newRow("windows style") << u"C:\\Data"_s << u"C:\\Data"_s;
+        QTest::newRow("line break") << u"/a\nb"_s << u"/a\\nb"_s;
+        QTest::newRow("line break and backslash") << u"/a\nb\\c"_s << u"/a\\nb\\\\c"_s;
+    }
+
+    void taskPaths()
+    {
+        QFETCH(QString, path);
+        QFETCH(QString, shown);
+        QCOMPARE(EscapeTaskPathForLog(path), shown);
+    }
 };
 
 QTEST_GUILESS_MAIN(TestEscapeForLog)
